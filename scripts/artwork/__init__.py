@@ -1,0 +1,1 @@
+"""Artwork pipeline of the resources: catalogue, raster formats, GIF writer, contact sheet."""

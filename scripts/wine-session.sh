@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs a command inside a Wine test bed of its own:
+#   - a private WINEPREFIX (default: <build dir>/wineprefix), created once and set to Windows 10,
+#     with the display DPI given by SIVREL_DPI (LogPixels, read when the wineserver starts);
+#   - a display: $DISPLAY when SIVREL_USE_DISPLAY=1 and it is set, otherwise a private Xvfb;
+#   - one persistent wineserver shared by every Wine process of the command (a prefix boot costs ~8 s);
+#   - a Wine virtual desktop named Default with a taskbar and notification area, which plain
+#     `wine program.exe` processes join, so their tray icons and windows show on it.
+# Usage: wine-session.sh [--prefix DIR] [--size WxH] -- command args...
+# Everything it started is ended when the command ends or on Ctrl+C.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+prefix=""
+size="1280x800"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --prefix) prefix="$2"; shift 2;;
+    --size) size="$2"; shift 2;;
+    --) shift; break;;
+    *) echo "wine-session: unknown option $1" >&2; exit 2;;
+  esac
+done
+[ $# -gt 0 ] || { echo "usage: wine-session.sh [--prefix DIR] [--size WxH] -- command..." >&2; exit 2; }
+[ -n "$prefix" ] || prefix="$(pwd)/wineprefix"
+mkdir -p "$(dirname "$prefix")"
+prefix="$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")"
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko install prompts: the client needs neither.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEARCH=win64
+
+xvfb_pid=""
+desktop_pid=""
+cleanup() {
+  set +e
+  wineserver -k >/dev/null 2>&1
+  [ -n "$desktop_pid" ] && kill "$desktop_pid" >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 && wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ "${SIVREL_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+  :
+else
+  fdfile="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
+  [ -s "$fdfile" ] || { echo "wine-session: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+fi
+
+dpi="${SIVREL_DPI:-96}"
+stamp="$WINEPREFIX/.sivrel-ready"
+if [ ! -f "$stamp" ]; then
+  echo "wine-session: creating Wine prefix $WINEPREFIX" >&2
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  # A new prefix reports Windows 7; the client would then take its older icon set.
+  winecfg -v win10 >/dev/null 2>&1
+  wineserver -w
+  touch "$stamp"
+fi
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wineserver -w   # the DPI is read when the next wineserver starts
+
+wineserver -p
+wine explorer /desktop=Default,"$size" >/dev/null 2>&1 &
+desktop_pid=$!
+export SIVREL_WINE_SESSION=1
+"$@"
