@@ -1,0 +1,44 @@
+#include "app/Run.h"
+
+#include "app/AppModule.h"
+#include "app/MessageLoop.h"
+#include "tray/MainFrame.h"
+
+namespace {
+
+// The window the frame is created under: none. A build made for the start-up tests passes a
+// handle that names no window, so that creation fails the way it would on a broken desktop.
+HWND FrameParent() {
+#if defined(SIVREL_TEST_FAIL_FRAME_CREATION)
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7ffffff0));
+#else
+  return nullptr;
+#endif
+}
+
+void ReportMissingService() {
+  ::MessageBoxA(nullptr,
+                "The recorder service could not be started: Korvex.dll did not provide its "
+                "service object.\n\nSivrel will close. Please reinstall the recording agent or "
+                "contact your administrator.",
+                "Sivrel", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+}  // namespace
+
+int Run(LPSTR /*commandLine*/, int showCommand) {
+  CMessageLoop loop;
+  g_appModule.RegisterLoop(&loop);
+
+  CMainFrame frame;
+  int result = 0;
+  if (!frame.HasService()) {
+    ReportMissingService();
+    result = kExitNoService;
+  } else if (frame.CreateEx(FrameParent())) {
+    frame.ShowWindow(showCommand);
+    result = loop.Run();
+  }
+  g_appModule.UnregisterLoop();
+  return result;  // the frame goes first, then the loop
+}

@@ -1,0 +1,127 @@
+#include "tools/WinTestSupport.h"
+
+#include <algorithm>
+
+namespace wintest {
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= deadline) return done();
+    // Sleeps only until the next message arrives or the deadline passes.
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
+                                  QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+void PumpIdle(DWORD timeoutMs) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  MSG msg;
+  while (::GetTickCount64() < deadline && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+std::string BinDir() {
+  char path[MAX_PATH] = "";
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path);
+  return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
+
+ChildProcess::~ChildProcess() { Kill(); }
+
+bool ChildProcess::Start(const std::string& exe, const std::string& arguments, WORD showCommand) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = showCommand;
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  return ::CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &m_info) != FALSE;
+}
+
+bool ChildProcess::Wait(DWORD timeoutMs, DWORD* exitCode) {
+  if (!m_info.hProcess) return false;
+  if (::WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+  DWORD code = 0;
+  ::GetExitCodeProcess(m_info.hProcess, &code);
+  if (exitCode) *exitCode = code;
+  return true;
+}
+
+void ChildProcess::Kill() {
+  if (m_info.hProcess) {
+    if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
+      ::TerminateProcess(m_info.hProcess, 99);
+      ::WaitForSingleObject(m_info.hProcess, 5000);
+    }
+    ::CloseHandle(m_info.hProcess);
+    ::CloseHandle(m_info.hThread);
+  }
+  m_info = PROCESS_INFORMATION{};
+}
+
+std::string ClassName(HWND hWnd) {
+  char name[256] = "";
+  ::GetClassNameA(hWnd, name, sizeof name);
+  return name;
+}
+
+std::string WindowText(HWND hWnd) {
+  char text[1024] = "";
+  ::GetWindowTextA(hWnd, text, sizeof text);
+  return text;
+}
+
+namespace {
+struct EnumState {
+  DWORD pid;
+  std::string prefix;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam) {
+  auto* state = reinterpret_cast<EnumState*>(lParam);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hWnd, &pid);
+  if (pid == state->pid && ClassName(hWnd).compare(0, state->prefix.size(), state->prefix) == 0) {
+    state->found.push_back(hWnd);
+  }
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> ProcessWindows(DWORD pid, const std::string& classPrefix) {
+  EnumState state{pid, classPrefix, {}};
+  ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
+
+HWND WaitForProcessWindow(const ChildProcess& process, const std::string& classPrefix,
+                          DWORD timeoutMs) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+  for (;;) {
+    auto windows = ProcessWindows(process.Id(), classPrefix);
+    if (!windows.empty()) return windows.front();
+    if (::GetTickCount64() >= deadline) return nullptr;
+    // The wait ends early if the process dies; then there will be no window.
+    if (::WaitForSingleObject(process.Handle(), 25) == WAIT_OBJECT_0) {
+      windows = ProcessWindows(process.Id(), classPrefix);
+      return windows.empty() ? nullptr : windows.front();
+    }
+  }
+}
+
+}  // namespace wintest

@@ -1,0 +1,51 @@
+#pragma once
+// Helpers for the Windows-side tests: pumping messages with a deadline instead of sleeping,
+// starting the real programs and finding their windows.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+// Pumps this thread's messages until `done` answers true or `timeoutMs` passes; answers `done()`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// Pumps until the queue is empty (no message for one pass), at most `timeoutMs`.
+void PumpIdle(DWORD timeoutMs = 200);
+
+// The folder of the running test executable, with a trailing backslash (bin\).
+std::string BinDir();
+
+// A process started for a test; killed if the test lets go of it while it still runs.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts `exe` with `arguments` and the show command in STARTUPINFO.
+  bool Start(const std::string& exe, const std::string& arguments, WORD showCommand = SW_SHOWNORMAL);
+  // Waits for the end; false on timeout. `exitCode` receives the code.
+  bool Wait(DWORD timeoutMs, DWORD* exitCode);
+  DWORD Id() const { return m_info.dwProcessId; }
+  HANDLE Handle() const { return m_info.hProcess; }
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION m_info{};
+};
+
+// Top-level windows of process `pid` whose class name starts with `classPrefix` (all if empty).
+std::vector<HWND> ProcessWindows(DWORD pid, const std::string& classPrefix = "");
+
+// Waits (polling with short waits on the process handle) for such a window; null on timeout.
+HWND WaitForProcessWindow(const ChildProcess& process, const std::string& classPrefix,
+                          DWORD timeoutMs);
+
+std::string ClassName(HWND hWnd);
+std::string WindowText(HWND hWnd);
+
+}  // namespace wintest
