@@ -71,5 +71,10 @@ wineserver -w   # the DPI is read when the next wineserver starts
 wineserver -p
 wine explorer /desktop=Default,"$size" >/dev/null 2>&1 &
 desktop_pid=$!
+# Programs that add tray icons must not start before the notification area exists.
+waiter="${SIVREL_WAIT_FOR_TRAY:-}"
+if [ -n "$waiter" ] && [ -f "$waiter" ]; then
+  wine "$waiter" 30000 || echo "wine-session: the notification area did not appear" >&2
+fi
 export SIVREL_WINE_SESSION=1
 "$@"

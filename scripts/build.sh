@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Configures and builds one or more trees: native, native-tsan, windows (default: native windows).
+#   native       host g++ with ASan+UBSan: the platform-free core and its unit tests
+#   native-tsan  host g++ with TSan: the same tests, for the threaded parts
+#   bench        host g++, optimised, no sanitizers: the native benchmarks
+#   windows      mingw-w64: Sivrel.exe, Korvex.dll, korvexctl.exe, Windows tests (build/windows/bin)
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+jobs="${SIVREL_JOBS:-$(nproc)}"
+[ $# -gt 0 ] || set -- native windows
+for tree in "$@"; do
+  case "$tree" in
+    native)      args=(-DSIVREL_SANITIZE=address) ;;
+    native-tsan) args=(-DSIVREL_SANITIZE=thread) ;;
+    bench)       args=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
+    windows)     args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake") ;;
+    *) echo "build: unknown tree $tree" >&2; exit 2 ;;
+  esac
+  dir="build/$tree"
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
+  fi
+  echo "== building $dir"
+  cmake --build "$dir" -j "$jobs"
+done
