@@ -9,6 +9,7 @@ packages=(
   libboost-dev libboost-thread-dev libboost-date-time-dev libboost-chrono-dev
   googletest libgtest-dev libbenchmark-dev libgif-dev
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick gifsicle
+  icoutils librsvg2-bin fonts-open-sans
   dpkg-dev
 )
 missing=()
