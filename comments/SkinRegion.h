@@ -1,0 +1,25 @@
+#pragma once
+// Window regions from skin bitmaps: the bulk way the skin uses, and the pixel-by-pixel way it
+// replaces, kept as the reference that tests and the benchmark compare against.
+#include <windows.h>
+
+// The platform calls of skinning whose failure the skin must survive; tests substitute them.
+struct SkinPlatformApi {
+  LONG(WINAPI* getWindowLong)(HWND, int);
+  LONG(WINAPI* setWindowLong)(HWND, int, LONG);
+  int(WINAPI* getDIBits)(HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO, UINT);
+  HRGN(WINAPI* extCreateRegion)(const XFORM*, DWORD, const RGNDATA*);
+  int(WINAPI* setWindowRgn)(HWND, HRGN, BOOL);
+};
+
+// The real functions.
+const SkinPlatformApi& RealSkinPlatformApi();
+
+// The region of `bitmap`'s pixels other than `key`, or null when the pixels cannot be read or the
+// region cannot be made. `dc` is a memory device context that does not hold `bitmap` (the pixels
+// of a bitmap selected into a context cannot be read). One read of all pixels, one region call.
+HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api);
+
+// The same region made pixel by pixel: GetPixel on every pixel of a memory context holding the
+// bitmap, and each run OR-combined into the region on its own. Null when a combination fails.
+HRGN BuildSkinRegionPerPixel(HBITMAP bitmap, COLORREF key);
