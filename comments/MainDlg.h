@@ -23,6 +23,7 @@
 #include "framework/Window.h"
 #include "res/resource.h"
 #include "service/ServiceModel.h"
+#include "widgets/PictureExWnd.h"
 
 namespace comments {
 struct BitmapSet;
@@ -114,6 +115,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   std::atomic<bool> m_bRecording{false};
   bool m_bPaused = false;
   CWindow m_editComment;  // 1016
+  // The busy animation of the upload display, attached to placeholder 1020.
+  CPictureExWnd m_busy;
 
   // Written by the frame: the service is connected and the user authorised.
   std::atomic<bool> m_bServiceReady{false};
