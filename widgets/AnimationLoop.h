@@ -44,6 +44,8 @@ class FrameCursor {
  public:
   std::int32_t Current() const { return current_.load(); }
   void Reset() { current_.store(0); }
+  // Places the cursor on a frame kept from an earlier run (a new run resumes there).
+  void MoveTo(std::int32_t index) { current_.store(index); }
   // Moves to the next of `count` frames; true when it wrapped round to frame 0.
   bool Advance(std::int32_t count);
   // An index left beyond a list of `count` frames starts again at 0.

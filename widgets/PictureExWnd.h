@@ -21,9 +21,10 @@
 #include "framework/HandleTraits.h"
 #include "framework/MessageMap.h"
 #include "framework/WindowImpl.h"
-#include "widgets/AnimationLoop.h"
 #include "widgets/GifFrameInfo.h"
+#include "widgets/PictureSystem.h"
 
+class GlobalLockScope;
 class PictureSurface;
 class PictureAnimation;
 struct PictureFrames;
@@ -31,6 +32,8 @@ struct PictureFrames;
 class CPictureExWnd : public CWindowImpl<CPictureExWnd, CWindow, CWinTraits<0x56000000, 0>> {
  public:
   CPictureExWnd();
+  // With other operating-system calls for the renderer and the waits (tests).
+  explicit CPictureExWnd(const PictureSystem& system);
   ~CPictureExWnd() override;
 
   BEGIN_MSG_MAP(CPictureExWnd)
@@ -85,15 +88,17 @@ class CPictureExWnd : public CWindowImpl<CPictureExWnd, CWindow, CWinTraits<0x56
   LRESULT OnPaint(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
-  bool LoadGif(const BYTE* data, HGLOBAL block, DWORD size);
+  bool LoadGif(GlobalLockScope& lock, HGLOBAL block, DWORD size);
   bool LoadStill(HGLOBAL block, DWORD size);
   bool CreateSurface(int cx, int cy);
+  bool HasFrameList() const;
 
+  const PictureSystem m_system;
   RECT m_sourceRect{};
   SIZE m_pictureSize{};
   bool m_isGif = false;
   // The frame on show: carried from one animation session to the next.
-  FrameCursor m_currentFrame;
+  int m_currentFrame = 0;
   // Shared with the animation sessions, which keep them alive for as long as they run.
   std::shared_ptr<PictureSurface> m_surface;
   std::shared_ptr<const PictureFrames> m_frames;

@@ -1,0 +1,84 @@
+#pragma once
+// One run of the animated picture control's animation thread: from a StartAnimation to the stop
+// that ends it.
+//
+// The session is shared by the control and its thread. It holds everything the thread touches:
+// its own exit event and stop flags, its own references to the frame pictures and to the surface,
+// the window to invalidate and its own frame cursor. When a stop gives up waiting for the thread
+// (5000 ms), the control drops its reference and carries on; the thread finishes with the session
+// alone and the last of the two to let go frees it. Its draws are refused by the surface once the
+// stop flag is set, so a restart, a release or a new load never has two threads drawing and never
+// frees anything under a thread.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "framework/HandleTraits.h"
+#include "widgets/AnimationLoop.h"
+#include "widgets/GifFrameInfo.h"
+#include "widgets/PictureSystem.h"
+
+class PictureSurface;
+
+struct PictureFrame {
+  PictureHandle picture;
+  GifFrameInfo info;
+};
+
+// The decoded frames of an animated GIF, in file order. Not changed after the load.
+struct PictureFrames {
+  std::vector<PictureFrame> frames;
+};
+
+class PictureAnimation : private AnimationHost {
+ public:
+  // Starts a thread that plays `frames` into `surface` from frame `first` on. Null when the
+  // thread or its exit event cannot be created.
+  static std::shared_ptr<PictureAnimation> Start(const PictureSystem& system, HWND window,
+                                                 std::shared_ptr<const PictureFrames> frames,
+                                                 std::shared_ptr<PictureSurface> surface,
+                                                 std::int32_t first);
+  ~PictureAnimation() override;
+  PictureAnimation(const PictureAnimation&) = delete;
+  PictureAnimation& operator=(const PictureAnimation&) = delete;
+
+  // Ends the session: from now on none of its draws reaches the surface; the thread's wait ends at
+  // once, and the thread is waited for at most `timeoutMs`. True when it ended in that time.
+  bool Stop(DWORD timeoutMs);
+
+  // The thread is inside its loop.
+  bool IsPlaying() const { return m_playing.load(); }
+  std::int32_t CurrentFrame() const { return m_cursor.Current(); }
+
+ private:
+  PictureAnimation(const PictureSystem& system, HWND window,
+                   std::shared_ptr<const PictureFrames> frames,
+                   std::shared_ptr<PictureSurface> surface);
+  static unsigned __stdcall ThreadMain(void* argument);
+
+  // AnimationHost: what the platform-free loop asks of the thread.
+  std::int32_t FrameCount() const override;
+  const GifFrameInfo& Frame(std::int32_t index) const override;
+  bool HasPicture(std::int32_t index) const override;
+  bool ExitRequested() const override { return m_exitRequested.load(); }
+  void Wait(std::uint32_t milliseconds) override;
+  void SaveArea(const GifFrameInfo& frame) override;
+  bool Render(std::int32_t index) override;
+  void Invalidate() override;
+  void FillFrameArea(const GifFrameInfo& frame) override;
+  void RestoreArea(const GifFrameInfo& frame) override;
+  void FillSurface() override;
+
+  const PictureSystem m_system;
+  const HWND m_window;
+  const std::shared_ptr<const PictureFrames> m_frames;
+  const std::shared_ptr<PictureSurface> m_surface;
+  KernelHandle m_exitEvent;   // manual-reset: once set, every later wait returns at once
+  KernelHandle m_thread;      // the owner's: waited for and closed by Stop
+  std::atomic<bool> m_exitRequested{false};  // also the surface's "refuse this session" flag
+  std::atomic<bool> m_playing{false};
+  FrameCursor m_cursor;
+};
