@@ -235,6 +235,24 @@ def check_gif_independently(work):
                "cut frame %d: identify says %r %r" % (n, info.stdout, info.stderr))
 
 
+def check_gif_writer_table_resets(work):
+    """Our LZW encoder past the 4096-code table (which the small busy frames never reach):
+    a noisy 256-colour picture must decode to the same pixels in ImageMagick."""
+    size, seed, indices = 160, 12345, bytearray()
+    for _ in range(size * size):
+        seed = (seed * 1103515245 + 12345) & 0x7FFFFFFF
+        indices.append((seed >> 16) & 0xFF if seed & 0x300 else 7)
+    palette = [(i, (i * 7) & 255, 255 - i) for i in range(256)]
+    data = gif.write_animation(size, size, palette, [bytes(indices)], 0, 0, "lzw check")
+    path = os.path.join(work, "lzw-check.gif")
+    with open(path, "wb") as f:
+        f.write(data)
+    theirs = subprocess.run([tool("convert", "imagemagick"), path, "-depth", "8", "rgb:-"], capture_output=True).stdout
+    expect(theirs == b"".join(bytes(palette[i]) for i in indices), "ImageMagick decodes other pixels")
+    block = [b for b in gif.read_blocks(data) if b["kind"] == "image"][0]
+    expect(gif.lzw_decode(block["lzw"], 8, size * size) == bytes(indices), "our decoder disagrees")
+
+
 # ---------------------------------------------------------------- header and script
 
 def header_ids():
@@ -385,6 +403,7 @@ def main():
     checks.run("bitmaps read by ImageMagick", check_bitmaps_independently)
     checks.run("busy GIF block structure", check_gif_structure)
     checks.run("busy GIF decoded by gifsicle and ImageMagick, cut frames valid", check_gif_independently, work)
+    checks.run("GIF writer past a full LZW table", check_gif_writer_table_resets, work)
     checks.run("resource.h ids", check_header)
     checks.run("Sivrel.rc names exactly the committed files", check_rc_names_committed_files)
     resources = {}
