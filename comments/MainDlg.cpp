@@ -1,30 +1,379 @@
 #include "comments/MainDlg.h"
 
-CMainDlg::CMainDlg() = default;
-CMainDlg::~CMainDlg() = default;
+#include <cassert>
+#include <vector>
 
-void CMainDlg::OnRecordingStarted() {}
-void CMainDlg::OnRecordingPaused() {}
-void CMainDlg::OnRecordingResumed() {}
-void CMainDlg::OnRecordingStopped() {}
-void CMainDlg::OnUploadProgress(int) {}
-void CMainDlg::UpdateProfileControls() {}
-bool CMainDlg::TakeComment(std::string& text) {
-  text.clear();
-  return false;
+#include "app/AppModule.h"
+#include "comments/BitmapSets.h"
+#include "comments/CommentsText.h"
+
+namespace {
+
+HBITMAP LoadBitmapResource(int id) {
+  return static_cast<HBITMAP>(::LoadImageA(g_appModule.GetResourceInstance(),
+                                           MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                           LR_DEFAULTCOLOR));
 }
-BOOL CMainDlg::FilterMessage(MSG* msg) { return ::IsDialogMessageA(m_hWnd, msg); }
-BOOL CMainDlg::OnIdle() { return FALSE; }
 
-LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
-LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-LRESULT CMainDlg::OnTimer(UINT, WPARAM, LPARAM, BOOL& bHandled) {
-  bHandled = FALSE;
+HICON LoadAppIcon(int cxMetric, int cyMetric) {
+  return static_cast<HICON>(::LoadImageA(g_appModule.GetResourceInstance(),
+                                         MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                         ::GetSystemMetrics(cxMetric),
+                                         ::GetSystemMetrics(cyMetric), LR_SHARED));
+}
+
+void SetPicture(const CWindow& picture, HBITMAP bitmap) {
+  picture.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg() = default;
+
+CMainDlg::~CMainDlg() {
+  // Normally the frame's window took this one with it. If not, the window goes first: its
+  // controls still show bitmaps that the members below are about to free.
+  if (m_hWnd && ::IsWindow(m_hWnd) &&
+      ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
+    ::DestroyWindow(m_hWnd);
+  }
+}
+
+void CMainDlg::AssertOnWindowThread() const {
+  assert(!m_hWnd || ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId());
+}
+
+// ------------------------------------------------------------------------------ initialisation
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+  AssertOnWindowThread();
+  m_bRecording = false;
+  SetIcon(LoadAppIcon(SM_CXICON, SM_CYICON), TRUE);
+  SetIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON), FALSE);
+
+  if (CMessageLoop* loop = g_appModule.CurrentLoop()) {
+    loop->AddFilter(this);
+    loop->AddIdleHandler(this);
+  }
+
+  HDC screen = ::GetDC(m_hWnd);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(m_hWnd, screen);
+
+  m_btnWhatIsThis = GetDlgItem(IDC_WHAT_IS_THIS);
+  m_btnPauseResume = GetDlgItem(IDC_PAUSE_RESUME);
+  m_btnStop = GetDlgItem(IDC_STOP);
+  m_btnClose = GetDlgItem(IDC_CLOSE);
+  m_stUploading = GetDlgItem(IDC_UPLOADING);
+  m_stUploaded = GetDlgItem(IDC_UPLOADED);
+  m_btnStartSubmit = GetDlgItem(IDC_START_SUBMIT);
+  // The title picture has no id of its own: it is the template's first control.
+  m_stTitle = ::GetWindow(m_hWnd, GW_CHILD);
+
+  if (const comments::BitmapSet* set = comments::BitmapSetForDpi(dpi)) {
+    m_bPlain = false;
+    LoadSkinAndFaces(*set);
+  } else {
+    m_bPlain = true;
+    UsePlainButtons();
+  }
+
+  SetButtonFace(m_btnClose, m_faceClose.get(), comments::kTextClose);
+  SetButtonFace(m_btnStop, m_faceStop.get(), comments::kTextStop);
+  SetButtonFace(m_btnPauseResume, m_facePauseFirst.get(), comments::kTextPause);
+  SetButtonFace(m_btnWhatIsThis, m_faceWhatIsThis.get(), comments::kTextWhatIsThis);
+  if (!m_bPlain) {
+    SetPicture(m_stUploading, m_pictureUploading.get());
+    SetPicture(m_stUploaded, m_pictureUploaded.get());
+  }
+
+  SetTitle(m_bmpTitleIdle.get());
+  SetButtonFace(m_btnStartSubmit, m_bmpStart.get(), comments::kTextStart);
+
+  m_editComment = GetDlgItem(IDC_COMMENT);
+  m_editComment.SetWindowTextA(comments::kHint);
+  m_editComment.SendMessage(EM_LIMITTEXT, comments::kCommentLimit);
+
+  if (HWND placeholder = GetDlgItem(IDC_BUSY)) m_busy.SubclassWindow(placeholder);
+  m_busy.LoadFromResource(IDR_BUSY_GIF, "gif");
+  m_busy.StartAnimation();
+  m_busy.ShowWindow(SW_HIDE);
+
+  m_bServiceReady = false;
+  if (!m_profile.allowRecordingControl) m_btnStartSubmit.ShowWindow(SW_HIDE);
+  return TRUE;
+}
+
+void CMainDlg::LoadSkinAndFaces(const comments::BitmapSet& set) {
+  m_hBitmap.reset(LoadBitmapResource(set.skin));
+  if (ApplySkin()) m_bDraggable = TRUE;
+
+  m_bmpTitleIdle.reset(LoadBitmapResource(set.titleIdle));
+  m_bmpTitleRecording.reset(LoadBitmapResource(set.titleRecording));
+  m_bmpTitlePaused.reset(LoadBitmapResource(set.titlePaused));
+  m_bmpStart.reset(LoadBitmapResource(set.start));
+  m_bmpSubmit.reset(LoadBitmapResource(set.submit));
+  m_bmpSubmitted.reset(LoadBitmapResource(set.submitted));
+  m_bmpPause.reset(LoadBitmapResource(set.pause));
+  m_bmpResume.reset(LoadBitmapResource(set.resume));
+
+  m_faceClose.reset(LoadBitmapResource(set.close));
+  m_faceStop.reset(LoadBitmapResource(set.stop));
+  m_facePauseFirst.reset(LoadBitmapResource(set.pause));
+  m_faceWhatIsThis.reset(LoadBitmapResource(set.whatIsThis));
+  m_pictureUploading.reset(LoadBitmapResource(set.uploading));
+  m_pictureUploaded.reset(LoadBitmapResource(set.uploaded));
+
+  if (set.moveCloseLeft) {
+    RECT rc{};
+    m_btnClose.GetWindowRect(&rc);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+    const int width = rc.right - rc.left;
+    m_btnClose.SetWindowPos(nullptr, rc.left - width - 10, rc.top, 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void CMainDlg::UsePlainButtons() {
+  // Without a bitmap set the template's bitmap buttons would have no face and draw blank,
+  // indistinguishable from each other. They become text buttons and show their window texts.
+  for (const CWindow* button :
+       {&m_btnStartSubmit, &m_btnClose, &m_btnStop, &m_btnPauseResume, &m_btnWhatIsThis}) {
+    const DWORD style = button->GetStyle();
+    ::SetWindowLongA(*button, GWL_STYLE, static_cast<LONG>(style & ~static_cast<DWORD>(BS_BITMAP)));
+  }
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  AssertOnWindowThread();
+  if (CMessageLoop* loop = g_appModule.CurrentLoop()) {
+    loop->RemoveFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
   return 0;
 }
-LRESULT CMainDlg::OnCloseClick(WORD, WORD, HWND, BOOL&) { return 0; }
-LRESULT CMainDlg::OnStartSubmitClick(WORD, WORD, HWND, BOOL&) { return 0; }
-LRESULT CMainDlg::OnPauseResumeClick(WORD, WORD, HWND, BOOL&) { return 0; }
-LRESULT CMainDlg::OnCommentFocus(WORD, WORD, HWND, BOOL&) { return 0; }
-LRESULT CMainDlg::OnStopClick(WORD, WORD, HWND, BOOL&) { return 0; }
-LRESULT CMainDlg::OnWhatIsThisClick(WORD, WORD, HWND, BOOL&) { return 0; }
+
+// ----------------------------------------------------------------------------------- helpers
+
+void CMainDlg::PostCommand(UINT command, int controlId) const {
+  // The control's id, not its handle, travels in lParam.
+  if (HWND parent = GetParent()) {
+    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(command, 0), static_cast<LPARAM>(controlId));
+  }
+}
+
+void CMainDlg::SetTitle(HBITMAP bitmap) const { SetPicture(m_stTitle, bitmap); }
+
+void CMainDlg::SetButtonFace(const CWindow& button, HBITMAP face, const char* text) const {
+  if (!m_bPlain) button.SendMessage(BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face));
+  // A bitmap button does not draw its text, but screen readers read it; the plain look shows it.
+  button.SetWindowTextA(text);
+}
+
+std::string CMainDlg::CommentText() const {
+  // The limit counts characters; in a multibyte code page the text may need more bytes, so the
+  // buffer follows the text's own length (which may overstate it, never understate it).
+  const int length = ::GetWindowTextLengthA(m_editComment);
+  if (length <= 0) return std::string();
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+  const int copied = ::GetWindowTextA(m_editComment, buffer.data(), length + 1);
+  return std::string(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
+}
+
+// ------------------------------------------------------------------------------- the buttons
+
+LRESULT CMainDlg::OnCloseClick(WORD, WORD, HWND, BOOL&) {
+  AssertOnWindowThread();
+  PostCommand(ID_COMMENTS_HIDE, IDC_CLOSE);
+  return 0;
+}
+
+LRESULT CMainDlg::OnStartSubmitClick(WORD, WORD, HWND, BOOL&) {
+  AssertOnWindowThread();
+  if (m_bRecording) {
+    // The check mark shows for three seconds whether or not the frame finds a comment to send;
+    // clicks meanwhile are ignored.
+    if (m_bSubmitPending) return 0;
+    SetTimer(kSubmitTimer, kTimerPeriodMs);
+    SetButtonFace(m_btnStartSubmit, m_bmpSubmitted.get(), comments::kTextSubmitted);
+    m_bSubmitPending = true;
+    PostCommand(ID_COMMENT_SUBMIT, IDC_START_SUBMIT);
+  } else {
+    SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
+    m_bPaused = false;
+    KillTimer(kSubmitTimer);
+    PostCommand(ID_RECORDING_START, IDC_START_SUBMIT);
+  }
+  return 0;
+}
+
+LRESULT CMainDlg::OnPauseResumeClick(WORD, WORD, HWND, BOOL&) {
+  AssertOnWindowThread();
+  if (!m_bRecording) return 0;
+  PostCommand(m_bPaused ? ID_RECORDING_RESUME : ID_RECORDING_PAUSE, IDC_PAUSE_RESUME);
+  // The look changes at once; the service's later report sets the same look again.
+  if (m_bPaused) {
+    SetTitle(m_bmpTitleRecording.get());
+    SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
+    m_bPaused = false;
+  } else {
+    SetTitle(m_bmpTitlePaused.get());
+    SetButtonFace(m_btnPauseResume, m_bmpResume.get(), comments::kTextResume);
+    m_bPaused = true;
+  }
+  UpdateWindow();
+  return 0;
+}
+
+LRESULT CMainDlg::OnStopClick(WORD, WORD, HWND, BOOL&) {
+  AssertOnWindowThread();
+  PostCommand(ID_RECORDING_STOP, IDC_STOP);
+  return 0;
+}
+
+LRESULT CMainDlg::OnWhatIsThisClick(WORD, WORD, HWND, BOOL&) {
+  AssertOnWindowThread();
+  // Nothing is reported when the shell cannot open the page.
+  m_shellExecute(nullptr, "open", comments::kSupportPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+  return 0;
+}
+
+LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+  AssertOnWindowThread();
+  if (wParam == kSubmitTimer) {
+    if (m_bRecording) {
+      SetButtonFace(m_btnStartSubmit, m_bmpSubmit.get(), comments::kTextSubmit);
+      m_bSubmitPending = false;
+    }
+    KillTimer(kSubmitTimer);
+  } else if (wParam == kUploadedTimer) {
+    m_stUploaded.ShowWindow(SW_HIDE);
+    KillTimer(kUploadedTimer);
+    if (m_bRecording && m_profile.allowRecordingControl) {
+      m_btnStop.ShowWindow(SW_SHOW);
+      m_btnPauseResume.ShowWindow(SW_SHOW);
+    }
+  } else {
+    bHandled = FALSE;
+  }
+  return 0;
+}
+
+// ------------------------------------------------------------------------------ comment box
+
+LRESULT CMainDlg::OnCommentFocus(WORD code, WORD, HWND, BOOL&) {
+  AssertOnWindowThread();
+  const std::string text = CommentText();
+  if (code == EN_SETFOCUS) {
+    if (comments::ClearsOnFocus(text)) m_editComment.SetWindowTextA("");
+  } else if (comments::RestoresHintOnBlur(text)) {
+    m_editComment.SetWindowTextA(comments::kHint);
+  }
+  return 0;
+}
+
+bool CMainDlg::TakeComment(std::string& text) {
+  AssertOnWindowThread();
+  text = CommentText();
+  m_editComment.SetWindowTextA(comments::kHint);
+  return comments::IsComment(text);
+}
+
+// ------------------------------------------------------------------- what the frame reports
+
+void CMainDlg::OnRecordingStarted() {
+  AssertOnWindowThread();
+  m_bRecording = true;
+  m_bPaused = false;
+  m_bSubmitPending = false;
+  SetTitle(m_bmpTitleRecording.get());
+  SetButtonFace(m_btnStartSubmit, m_bmpSubmit.get(), comments::kTextSubmit);
+  SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
+  m_btnWhatIsThis.ShowWindow(SW_HIDE);
+  KillTimer(kSubmitTimer);
+  if (m_profile.allowRecordingControl) {
+    m_btnStop.ShowWindow(SW_SHOW);
+    m_btnPauseResume.ShowWindow(SW_SHOW);
+  }
+  const int commentShow = m_bServiceReady && m_profile.allowComments ? SW_SHOW : SW_HIDE;
+  m_editComment.ShowWindow(commentShow);
+  m_btnStartSubmit.ShowWindow(commentShow);
+}
+
+void CMainDlg::OnRecordingPaused() {
+  AssertOnWindowThread();
+  SetTitle(m_bmpTitlePaused.get());
+  SetButtonFace(m_btnPauseResume, m_bmpResume.get(), comments::kTextResume);
+  m_bPaused = true;
+  UpdateWindow();
+}
+
+void CMainDlg::OnRecordingResumed() {
+  AssertOnWindowThread();
+  SetTitle(m_bmpTitleRecording.get());
+  SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
+  m_bPaused = false;
+  UpdateWindow();
+}
+
+void CMainDlg::OnRecordingStopped() {
+  AssertOnWindowThread();
+  m_bRecording = false;
+  SetTitle(m_bmpTitleIdle.get());
+  SetButtonFace(m_btnStartSubmit, m_bmpStart.get(), comments::kTextStart);
+  // Text not yet submitted is discarded.
+  m_editComment.SetWindowTextA(comments::kHint);
+  m_editComment.ShowWindow(SW_HIDE);
+  KillTimer(kSubmitTimer);
+  m_btnStop.ShowWindow(SW_HIDE);
+  m_btnPauseResume.ShowWindow(SW_HIDE);
+  m_btnWhatIsThis.ShowWindow(SW_SHOW);
+  m_btnStartSubmit.ShowWindow(m_profile.allowRecordingControl ? SW_SHOW : SW_HIDE);
+}
+
+void CMainDlg::OnUploadProgress(int percent) {
+  AssertOnWindowThread();
+  // Visible on screen: while the window itself is hidden every control counts as not visible.
+  const bool commentVisible = m_editComment.IsWindowVisible() != FALSE;
+  if (percent == 100) {
+    if (!commentVisible && m_bRecording) m_editComment.ShowWindow(SW_SHOW);
+    m_stUploading.ShowWindow(SW_HIDE);
+    m_busy.ShowWindow(SW_HIDE);
+    m_btnPauseResume.ShowWindow(SW_HIDE);
+    m_btnStop.ShowWindow(SW_HIDE);
+    m_stUploaded.ShowWindow(SW_SHOW);
+    SetTimer(kUploadedTimer, kTimerPeriodMs);
+    return;
+  }
+  // Only exactly 100 is done; the percentage itself is not shown.
+  if (commentVisible) m_editComment.ShowWindow(SW_HIDE);
+  if (!m_busy.IsWindowVisible()) {
+    m_stUploading.ShowWindow(SW_SHOW);
+    m_busy.ShowWindow(SW_SHOW);
+  }
+}
+
+void CMainDlg::UpdateProfileControls() {
+  AssertOnWindowThread();
+  const int show = m_profile.allowRecordingControl ? SW_SHOW : SW_HIDE;
+  if (m_bRecording) {
+    m_btnStop.ShowWindow(show);
+    m_btnPauseResume.ShowWindow(show);
+  } else {
+    m_btnStartSubmit.ShowWindow(show);
+  }
+}
+
+// ------------------------------------------------------------------------- the message loop
+
+BOOL CMainDlg::FilterMessage(MSG* msg) {
+  // Keystrokes go to the window with the focus: only those meant for this window or one of its
+  // controls count. Auto-repeat sends more key-downs, and each runs the action again.
+  if (msg->message == WM_KEYDOWN && msg->wParam == 'O' && ::GetKeyState(VK_CONTROL) < 0 &&
+      m_onCtrlO && m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+    m_onCtrlO();
+  }
+  return ::IsDialogMessageA(m_hWnd, msg);
+}
+
+BOOL CMainDlg::OnIdle() { return FALSE; }

@@ -136,5 +136,13 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void LoadSkinAndFaces(const comments::BitmapSet& set);
   void UsePlainButtons();
 
-  bool m_bPlain = true;  // no bitmap set for this DPI: buttons show their texts
+  // No bitmap set for this DPI: the buttons show their texts instead of faces.
+  bool m_bPlain = true;
+  // Faces handed to controls once, freed with the dialog (after its window).
+  BitmapHandle m_faceClose;
+  BitmapHandle m_faceStop;
+  BitmapHandle m_facePauseFirst;
+  BitmapHandle m_faceWhatIsThis;
+  BitmapHandle m_pictureUploading;
+  BitmapHandle m_pictureUploaded;
 };
