@@ -71,6 +71,12 @@ wineserver -w   # the DPI is read when the next wineserver starts
 wineserver -p
 wine explorer /desktop=Default,"$size" >/dev/null 2>&1 &
 desktop_pid=$!
+# A Wine process started before the virtual desktop exists makes a plain desktop of its own, and
+# later processes then show no taskbar; so wait until the desktop's X window is there.
+for _ in $(seq 1 200); do
+  xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"' && break
+  sleep 0.1
+done
 # Programs that add tray icons must not start before the notification area exists.
 waiter="${SIVREL_WAIT_FOR_TRAY:-}"
 if [ -n "$waiter" ] && [ -f "$waiter" ]; then
