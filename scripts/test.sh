@@ -26,7 +26,7 @@ step "build native (ASan+UBSan)" scripts/build.sh native
 step "native tests (ASan+UBSan)" ctest --test-dir build/native --output-on-failure -j 2
 step "build native (TSan)" scripts/build.sh native-tsan
 step "native tests (TSan)" env TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  ctest --test-dir build/native-tsan --output-on-failure -j 2
+  ctest --test-dir build/native-tsan --output-on-failure -j 2 -LE artwork
 step "build benchmarks" scripts/build.sh bench
 if [ -x scripts/run-fuzz.sh ]; then
   step "fuzz (bounded)" scripts/run-fuzz.sh

@@ -57,9 +57,16 @@ TEST(Startup, FrameCreationFailureExitsWithZeroAndShowsNothing) {
 TEST(Startup, MissingServiceObjectIsReportedAndExitsWithTwo) {
   ChildProcess sivrel;
   ASSERT_TRUE(sivrel.Start(wintest::BinDir() + "noservice\\Sivrel.exe", ""));
-  HWND box = wintest::WaitForProcessWindow(sivrel, "#32770", kTimeoutMs);
-  ASSERT_NE(box, nullptr) << "no message box appeared";
-  EXPECT_EQ(wintest::WindowText(box), "Sivrel");
+  // The box's window exists a moment before its caption and text are filled in.
+  HWND box = nullptr;
+  const ULONGLONG deadline = ::GetTickCount64() + kTimeoutMs;
+  while (!box && ::GetTickCount64() < deadline &&
+         ::WaitForSingleObject(sivrel.Handle(), 25) == WAIT_TIMEOUT) {
+    for (HWND w : wintest::ProcessWindows(sivrel.Id(), "#32770")) {
+      if (wintest::WindowText(w) == "Sivrel" && ::IsWindowVisible(w)) box = w;
+    }
+  }
+  ASSERT_NE(box, nullptr) << "no message box titled Sivrel appeared";
   std::string text;
   for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     text += wintest::WindowText(child) + "\n";

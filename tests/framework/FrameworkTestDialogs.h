@@ -1,0 +1,3 @@
+#define IDD_TEST_DIALOG 300
+#define IDC_TEST_LABEL 301
+#define IDC_TEST_EDIT 302
