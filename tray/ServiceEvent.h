@@ -1,0 +1,45 @@
+#pragma once
+// One event of the recorder service as the tray frame records it on the service's thread and
+// applies it later on the user-interface thread. Platform-free.
+#include <cstdint>
+#include <string>
+
+#include "service/ServiceModel.h"
+
+namespace tray {
+
+enum class ServiceEventKind : std::uint8_t {
+  ConnectionState,
+  RecordingState,
+  UploadProgress,
+  Shutdown,
+  Monitored,
+  Profile,
+  Updated,
+  Notification,
+};
+
+// Connection, recording and upload events are the ones dropped while the frame ignores the
+// service (during Restart, and for good after close); the others still act on the tray.
+bool IsIgnorable(ServiceEventKind kind);
+
+struct ServiceEvent {
+  ServiceEventKind kind = ServiceEventKind::Updated;
+  // Connection state, recording kind (only `kind` of the service's record is kept) or upload
+  // percent, as raised.
+  std::uint32_t code = 0;
+  bool monitored = false;
+  vesk::ScreenRecorderProfile profile;
+  std::string text;
+
+  static ServiceEvent ConnectionState(std::uint32_t state);
+  static ServiceEvent RecordingState(std::uint32_t recordingKind);
+  static ServiceEvent UploadProgress(unsigned char percent);
+  static ServiceEvent Shutdown();
+  static ServiceEvent Monitored(bool monitored);
+  static ServiceEvent Profile(const vesk::ScreenRecorderProfile& profile);
+  static ServiceEvent Updated();
+  static ServiceEvent Notification(std::string text);
+};
+
+}  // namespace tray
