@@ -104,6 +104,20 @@ std::string CheckGifSplitter(const std::uint8_t* data, std::size_t size) {
   if (static_cast<std::int32_t>(frames.size()) != counted)
     return "counting and extraction disagree";
 
+  // Extraction without a counting pass walks every frame afresh and must find the same ones.
+  GifSplitter fresh;
+  fresh.Attach(data, size);
+  for (const GifFrameInfo& expected : frames) {
+    if (!fresh.ExtractFrame(image, info)) return "extraction without counting finds fewer frames";
+    fresh.ReleaseImage(image);
+    if (std::memcmp(&expected, &info, sizeof info) != 0)
+      return "extraction without counting finds other frames";
+  }
+  if (fresh.ExtractFrame(image, info)) {
+    fresh.ReleaseImage(image);
+    return "extraction without counting finds more frames";
+  }
+
   CountingHost host(frames);
   FrameCursor cursor;
   RunAnimationLoop(host, cursor);

@@ -53,6 +53,8 @@ bool GifSplitter::Attach(const std::uint8_t* data, std::size_t size) {
 }
 
 void GifSplitter::Detach() {
+  counted_.clear();
+  next_counted_ = 0;
   data_ = nullptr;
   size_ = 0;
   parse_offset_ = 0;
@@ -62,11 +64,32 @@ void GifSplitter::Detach() {
 }
 
 std::int32_t GifSplitter::CountFrames() {
+  counted_.clear();
+  next_counted_ = 0;
   RewindToFirstBlock();
-  std::int32_t frames = 0;
-  while (AdvancePastFrame()) ++frames;
+  for (;;) {
+    CountedFrame frame;
+    frame.from = parse_offset_;
+    if (!WalkFrame(&frame.span)) break;
+    frame.end = parse_offset_;
+    counted_.push_back(frame);
+  }
   RewindToFirstBlock();
-  return frames;
+  return static_cast<std::int32_t>(counted_.size());
+}
+
+// The data cannot change while attached (it is const and the caller keeps it), so a walk from an
+// offset the counting pass walked from ends where that one did, with the same frame.
+// Extraction after counting asks for the counted frames in order; a caller that moved the parse
+// offset elsewhere gets a fresh walk.
+bool GifSplitter::TakeCountedFrame(FrameSpan* span) {
+  if (parse_offset_ == FirstBlockOffset()) next_counted_ = 0;
+  if (next_counted_ >= counted_.size() || counted_[next_counted_].from != parse_offset_)
+    return false;
+  const CountedFrame& frame = counted_[next_counted_++];
+  parse_offset_ = frame.end;
+  *span = frame.span;
+  return true;
 }
 
 bool GifSplitter::Holds(std::int64_t position, std::int64_t count) const {
@@ -106,9 +129,28 @@ GifBlockKind GifSplitter::ClassifyBlock() const {
 
 // A chain that is not terminated inside the data is measured as though its terminator were the
 // first byte past the end, so that whatever block holds it ends beyond the data.
+//
+// Walking a chain is a chain of dependent loads: each length byte says where the next one is.
+// Image data is almost all full sub-blocks (255 bytes, so length bytes 256 apart), and in a large
+// GIF nearly every length byte is a cache miss; one after the other they would cost a memory
+// latency per sub-block. So runs of full sub-blocks are taken kRun at a time: the length bytes
+// they would have are read together, as independent loads that the memory system serves in
+// parallel, and the run ends at the first of them that is not 255.
 std::int64_t GifSplitter::ChainLength(std::int64_t position) const {
+  constexpr std::int64_t kFull = 256;  // a full sub-block with its length byte
+  constexpr int kRun = 8;
   std::int64_t total = 0;
-  while (Holds(position, 1)) {
+  for (;;) {
+    while (Holds(position, (kRun - 1) * kFull + 1)) {
+      std::uint8_t lengths[kRun];
+      for (int i = 0; i < kRun; ++i) lengths[i] = ByteAt(position + i * kFull);
+      int full = 0;
+      while (full < kRun && lengths[full] == 255) ++full;
+      total += full * kFull;
+      position += full * kFull;
+      if (full < kRun) break;
+    }
+    if (!Holds(position, 1)) break;
     const std::uint8_t length = ByteAt(position);
     if (length == 0) break;
     total += length + 1;
@@ -217,7 +259,7 @@ bool GifSplitter::ExtractFrame(GifImageBlock& image, GifFrameInfo& info) {
   image = GifImageBlock{};
   info = GifFrameInfo{};
   FrameSpan span;
-  if (!WalkFrame(&span)) return false;
+  if (!TakeCountedFrame(&span) && !WalkFrame(&span)) return false;
 
   const std::size_t prefix = static_cast<std::size_t>(FirstBlockOffset());
   const std::size_t length = static_cast<std::size_t>(parse_offset_ - span.start);

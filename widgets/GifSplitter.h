@@ -32,6 +32,7 @@
 // area of the logical screen that the frame would draw on.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "widgets/GifBlockAllocator.h"
 #include "widgets/GifFrameInfo.h"
@@ -83,7 +84,9 @@ class GifSplitter {
   void RewindToFirstBlock() { parse_offset_ = FirstBlockOffset(); }
 
   // The counting pass: AdvancePastFrame from the first block until it fails; leaves the parse
-  // offset back at the first block, ready for extraction.
+  // offset back at the first block, ready for extraction. It remembers where each frame lies, so
+  // that ExtractFrame at those offsets need not walk the blocks a second time: on a large GIF the
+  // walk, a chain of dependent reads across the whole file, costs about as much as copying it.
   std::int32_t CountFrames();
 
   GifBlockKind ClassifyBlock() const;
@@ -108,6 +111,12 @@ class GifSplitter {
     std::int32_t start = 0;  // offset of the frame's first block (its graphic control extension)
     GifFrameInfo info;
   };
+  // One frame as the counting pass found it: a walk from `from` ends at `end`.
+  struct CountedFrame {
+    std::int32_t from;
+    std::int32_t end;
+    FrameSpan span;
+  };
 
   bool WalkFrame(FrameSpan* span);
   bool Holds(std::int64_t position, std::int64_t count) const;
@@ -116,6 +125,8 @@ class GifSplitter {
   std::int64_t ChainLength(std::int64_t position) const;
   std::int64_t LengthOfBlock(GifBlockKind kind) const;
 
+  bool TakeCountedFrame(FrameSpan* span);
+
   GifBlockAllocator allocator_;
   const std::uint8_t* data_ = nullptr;
   std::int32_t size_ = 0;
@@ -123,4 +134,6 @@ class GifSplitter {
   std::int32_t global_colour_table_size_ = 0;
   std::int32_t screen_width_ = 0;
   std::int32_t screen_height_ = 0;
+  std::vector<CountedFrame> counted_;  // from the last CountFrames since Attach
+  std::size_t next_counted_ = 0;       // the counted frame that extraction is expected at next
 };

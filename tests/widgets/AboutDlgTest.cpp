@@ -33,6 +33,7 @@ struct Script {
   HWND dialog = nullptr;
   RECT rect{};
   HWND focus = nullptr;
+  HWND okButton = nullptr;
   int ticks = 0;
 };
 Script* g_script = nullptr;
@@ -61,6 +62,7 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR id, DWORD) {
   s.dialog = dialog;
   ::GetWindowRect(dialog, &s.rect);
   s.focus = ::GetFocus();
+  s.okButton = ::GetDlgItem(dialog, IDOK);
   s.close(dialog);
 }
 
@@ -107,7 +109,7 @@ TEST(AboutDialog, OkEnterEscAndTheCloseButtonEndIt) {
     ASSERT_NE(nullptr, script.dialog) << way.name;
     EXPECT_FALSE(::IsWindow(script.dialog)) << way.name;
     // The default button has the focus, so Enter means OK.
-    EXPECT_EQ(::GetDlgItem(script.dialog, IDOK), script.focus) << way.name;
+    EXPECT_EQ(script.okButton, script.focus) << way.name;
   }
   ::DestroyWindow(owner);
 }

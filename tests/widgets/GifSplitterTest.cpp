@@ -167,6 +167,41 @@ TEST(GifBlocks, ChainsRunningPastTheEndMeasureBeyondTheData) {
   EXPECT_EQ(1, w.splitter.SubBlockChainLength(std::numeric_limits<std::int32_t>::max()));
 }
 
+// Runs of full sub-blocks are measured several at a time; runs broken by short sub-blocks at
+// every place, and chains cut at every length, must measure exactly as one at a time would.
+TEST(GifBlocks, LongChainsOfFullAndShortSubBlocks) {
+  const std::vector<std::vector<int>> chains = {
+      std::vector<int>(40, 255),
+      {255, 255, 255, 255, 255, 255, 255, 3, 255, 255, 255, 255, 255, 255, 255, 255, 255, 1},
+      {1, 255, 255, 255, 255, 255, 255, 255, 255, 255, 254, 255, 255, 255, 255, 255, 255, 255, 255,
+       255, 255, 255, 255, 255, 255, 255, 255, 255, 7},
+      {255, 255, 255, 255, 255, 255, 255, 255},
+  };
+  for (const std::vector<int>& lengths : chains) {
+    Bytes comment = {0x21, 0xFE};
+    std::size_t chain_length = 1;
+    for (int n : lengths) {
+      comment.push_back(static_cast<std::uint8_t>(n));
+      comment.insert(comment.end(), static_cast<std::size_t>(n), static_cast<std::uint8_t>(n));
+      chain_length += n + 1;
+    }
+    comment.push_back(0);
+    GifBuilder gif(4, 4, 1);
+    gif.Raw(comment).GraphicControl(10, 1).Image(0, 0, 4, 4).Trailer();
+    {
+      Walker w(gif.bytes());
+      EXPECT_EQ(static_cast<std::int32_t>(chain_length),
+                w.splitter.SubBlockChainLength(w.splitter.ParseOffset() + 2));
+      EXPECT_EQ(1, w.splitter.CountFrames());
+    }
+    for (std::size_t n = gif.header_size() + 2; n < gif.header_size() + comment.size(); ++n) {
+      Walker w(Slice(gif.bytes(), 0, n));
+      ASSERT_FALSE(w.splitter.AdvancePastBlock()) << n;
+      ASSERT_GT(w.splitter.ParseOffset() + w.splitter.BlockLength(), w.splitter.DataSize()) << n;
+    }
+  }
+}
+
 TEST(GifBlocks, ImageDescriptorCutBeforeItsPackedByteDoesNotFit) {
   GifBuilder gif(8, 8, 1);
   gif.Raw({0x2C, 0, 0, 0, 0, 8, 0, 8});  // geometry, but no packed byte
@@ -419,6 +454,38 @@ TEST(GifFrames, OneImageGifOfAFrameSplitsIntoThatFrameAgain) {
     ASSERT_EQ(1u, again.frames.size());
     EXPECT_EQ(f.image, again.frames[0].image);
   }
+}
+
+TEST(GifFrames, ExtractionWithoutCountingOrFromElsewhereWalksAfresh) {
+  const GifBuilder gif = BusyLikeGif();
+  const SplitResult counted = SplitGif(gif.bytes());
+  Walker w(gif.bytes());
+  GifImageBlock image;
+  GifFrameInfo info;
+  for (std::size_t i = 0; i < 3; ++i) {  // no counting pass
+    ASSERT_TRUE(w.splitter.ExtractFrame(image, info));
+    const auto* bytes = static_cast<const std::uint8_t*>(image.block);
+    EXPECT_EQ(counted.frames[i].image, Bytes(bytes, bytes + image.length)) << i;
+    w.splitter.ReleaseImage(image);
+  }
+  EXPECT_EQ(8, w.splitter.CountFrames());
+  // From a frame's start other than the next expected one, and from the middle of a block.
+  w.splitter.SetParseOffset(static_cast<std::int32_t>(gif.block(6).offset));  // frame 2's
+  ASSERT_TRUE(w.splitter.ExtractFrame(image, info));
+  const auto* bytes = static_cast<const std::uint8_t*>(image.block);
+  EXPECT_EQ(counted.frames[2].image, Bytes(bytes, bytes + image.length));
+  w.splitter.ReleaseImage(image);
+  w.splitter.SetParseOffset(static_cast<std::int32_t>(gif.block(6).offset + 1));
+  EXPECT_FALSE(w.splitter.ExtractFrame(image, info));
+  // Rewound, extraction follows the counted frames again from the first.
+  w.splitter.RewindToFirstBlock();
+  for (std::size_t i = 0; i < 8; ++i) {
+    ASSERT_TRUE(w.splitter.ExtractFrame(image, info)) << i;
+    bytes = static_cast<const std::uint8_t*>(image.block);
+    EXPECT_EQ(counted.frames[i].image, Bytes(bytes, bytes + image.length)) << i;
+    w.splitter.ReleaseImage(image);
+  }
+  EXPECT_FALSE(w.splitter.ExtractFrame(image, info));
 }
 
 void* RefuseAllocation(std::size_t) { return nullptr; }

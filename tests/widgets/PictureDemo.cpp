@@ -1,0 +1,86 @@
+// A window with the busy animation playing, to look at under Xvfb (take screenshots of it):
+// resource 239 on the button face, the same on a dark background, and optionally a still picture
+// from a file. Command line: [seconds, default 6] [picture file]. Ends by itself.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "res/resource.h"
+#include "widgets/PictureExWnd.h"
+
+namespace {
+
+constexpr UINT_PTR kQuitTimer = 1;
+
+HWND Placeholder(HWND parent, int x, int y) {
+  return ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, x, y, 21, 18, parent, nullptr,
+                           ::GetModuleHandleA(nullptr), nullptr);
+}
+
+HWND Label(HWND parent, int x, int y, const char* text) {
+  return ::CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE, x, y, 150, 18, parent,
+                           nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
+LRESULT CALLBACK DemoProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_TIMER && wParam == kQuitTimer) {
+    ::DestroyWindow(hWnd);
+    return 0;
+  }
+  if (msg == WM_DESTROY) {
+    ::PostQuitMessage(0);
+    return 0;
+  }
+  return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  ::CoInitialize(nullptr);
+  const int seconds = commandLine && *commandLine ? std::atoi(commandLine) : 6;
+
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &DemoProc;
+  wc.hInstance = instance;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = "SivrelPictureDemo";
+  ::RegisterClassExA(&wc);
+  HWND frame = ::CreateWindowExA(0, wc.lpszClassName, "Busy indicator", WS_OVERLAPPEDWINDOW, 60,
+                                 60, 260, 150, nullptr, nullptr, instance, nullptr);
+
+  CPictureExWnd busy, dark, still;
+  Label(frame, 50, 14, "Uploading...");
+  busy.SubclassWindow(Placeholder(frame, 16, 10));
+  busy.LoadFromResource(IDR_BUSY_GIF, "gif");
+  busy.StartAnimation();
+
+  Label(frame, 50, 54, "On a dark background");
+  dark.SubclassWindow(Placeholder(frame, 16, 50));
+  dark.LoadFromResource(IDR_BUSY_GIF, "gif");
+  dark.SetBackgroundColor(RGB(40, 40, 60));
+  dark.StartAnimation();
+
+  // A still from a file, if one is named after the seconds (a BMP of the skin, say).
+  const char* path = commandLine ? std::strchr(commandLine, ' ') : nullptr;
+  if (path) {
+    Label(frame, 16, 94, "Still:");
+    still.SubclassWindow(Placeholder(frame, 60, 90));
+    still.LoadFromFile(path + 1);
+    still.StartAnimation();
+  }
+
+  ::ShowWindow(frame, SW_SHOWNORMAL);
+  ::SetTimer(frame, kQuitTimer, static_cast<UINT>(seconds) * 1000u, nullptr);
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  ::CoUninitialize();
+  return 0;
+}
