@@ -101,6 +101,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
   m_bServiceReady = false;
   if (!m_profile.allowRecordingControl) m_btnStartSubmit.ShowWindow(SW_HIDE);
+
   return TRUE;
 }
 
