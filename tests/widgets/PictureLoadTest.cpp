@@ -236,7 +236,10 @@ TEST_F(PictureLoad, BackgroundColourFillsTheSurfaceAndReleaseResetsEverything) {
   EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), picture.GetBackgroundColor());
 }
 
-TEST_F(PictureLoad, PaintingCopiesTheSurfaceOrItsSourceRectangle) {
+TEST(PicturePaint, PaintingCopiesTheSurfaceOrItsSourceRectangle) {
+  TestWindow window(true);
+  CPictureExWnd picture;
+  ASSERT_TRUE(picture.SubclassWindow(window.Placeholder()));
   const COLORREF red = RGB(220, 20, 30), blue = RGB(10, 40, 200);
   ASSERT_TRUE(LoadBytes(picture, TwoToneBmp(20, 10, red, blue)));
   ASSERT_TRUE(picture.StartAnimation());

@@ -43,9 +43,10 @@ Steering* g_steering = nullptr;  // the test's steering, if any
 
 // ------------------------------------------------------------------------------------ test window
 
-TestWindow::TestWindow() {
+TestWindow::TestWindow(bool visible) {
   RegisterFrameClass();
-  m_frame = ::CreateWindowExA(0, kFrameClass, "Picture test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+  const DWORD style = WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0);
+  m_frame = ::CreateWindowExA(0, kFrameClass, "Picture test", style, 40,
                               40, 240, 160, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   m_placeholder = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 21, 18, m_frame,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPlaceholderId)),

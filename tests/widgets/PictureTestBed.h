@@ -15,11 +15,12 @@
 
 namespace picturetest {
 
-// A visible top-level window holding a STATIC placeholder (id 1020) of 21 x 18 pixels at (10, 10),
-// like the comments window's busy indicator.
+// A top-level window holding a STATIC placeholder (id 1020) of 21 x 18 pixels at (10, 10), like
+// the comments window's busy indicator. Shown only for tests that paint: under Wine hiding or
+// destroying a shown window waits about two seconds for the X server.
 class TestWindow {
  public:
-  TestWindow();
+  explicit TestWindow(bool visible = false);
   ~TestWindow();
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
