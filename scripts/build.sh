@@ -22,5 +22,8 @@ for tree in "$@"; do
     cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
   fi
   echo "== building $dir"
-  cmake --build "$dir" -j "$jobs"
+  # SIVREL_BUILD_TARGETS limits the build to some targets (the run command needs only the programs).
+  targets=()
+  for t in ${SIVREL_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+  cmake --build "$dir" -j "$jobs" "${targets[@]}"
 done

@@ -65,22 +65,38 @@ if [ ! -f "$stamp" ]; then
   wineserver -w
   touch "$stamp"
 fi
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+# Every process runs on a virtual desktop named Default. Naming it only on explorer's command line
+# is not enough: the first window of any process (explorer's own included) starts Wine's desktop
+# process for "Default", and without these keys that one is a plain desktop without a taskbar.
+settings="$(mktemp --suffix=.reg)"
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n' \
+  "$dpi" "$size" >"$settings"
+wine reg import "$(winepath -w "$settings" 2>/dev/null)" >/dev/null 2>&1
+rm -f "$settings"
 wineserver -w   # the DPI is read when the next wineserver starts
 
 wineserver -p
-wine explorer /desktop=Default,"$size" >/dev/null 2>&1 &
-desktop_pid=$!
-# A Wine process started before the virtual desktop exists makes a plain desktop of its own, and
-# later processes then show no taskbar; so wait until the desktop's X window is there.
-for _ in $(seq 1 200); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"' && break
-  sleep 0.1
-done
-# Programs that add tray icons must not start before the notification area exists.
+# The desktop ends with the last process that has a window on it, so something must hold it for
+# the whole session; our waiter does that once the notification area is up. Without it (a tree not
+# built yet) explorer itself holds it, and nothing waits for the tray.
 waiter="${SIVREL_WAIT_FOR_TRAY:-}"
 if [ -n "$waiter" ] && [ -f "$waiter" ]; then
-  wine "$waiter" 30000 || echo "wine-session: the notification area did not appear" >&2
+  fifo="$(mktemp -u)"; mkfifo "$fifo"
+  wine "$waiter" hold 60000 >"$fifo" 2>/dev/null &
+  desktop_pid=$!
+  state=""
+  read -r -t 90 state <"$fifo" || true
+  if [ "${state%$'\r'}" != ready ]; then
+    echo "wine-session: the notification area did not appear" >&2
+  fi
+  rm -f "$fifo"
+else
+  wine explorer /desktop=Default,"$size" >/dev/null 2>&1 &
+  desktop_pid=$!
+  for _ in $(seq 1 200); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"' && break
+    sleep 0.1
+  done
 fi
 export SIVREL_WINE_SESSION=1
 "$@"
