@@ -20,7 +20,7 @@ if [ -n "$shot" ]; then
   case "$shot" in /*) ;; *) shot="$(pwd)/$shot";; esac
 fi
 "$root/scripts/setup-deps.sh"
-SIVREL_BUILD_TARGETS="Sivrel Korvex wait-for-tray" "$root/scripts/build.sh" windows >/dev/null
+SIVREL_BUILD_TARGETS="Sivrel Korvex korvexctl wait-for-tray" "$root/scripts/build.sh" windows >/dev/null
 bin="$root/build/windows/bin"
 
 export SIVREL_WAIT_FOR_TRAY="$bin/wait-for-tray.exe"
