@@ -1,12 +1,13 @@
 // A window with the busy animation playing, to look at under Xvfb (take screenshots of it):
-// resource 239 on the button face, the same on a dark background, and optionally a still picture
-// from a file. Command line: [seconds, default 6] [picture file]. Ends by itself.
+// resource 239, a transparent GIF made here that clears each frame to a dark background, and
+// optionally a still picture from a file. Command line: [seconds, default 6] [picture file]. Ends by itself.
 #include <windows.h>
 #include <objbase.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "GifBuilder.h"
 #include "res/resource.h"
 #include "widgets/PictureExWnd.h"
 
@@ -17,6 +18,20 @@ constexpr UINT_PTR kQuitTimer = 1;
 HWND Placeholder(HWND parent, int x, int y) {
   return ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, x, y, 21, 18, parent, nullptr,
                            ::GetModuleHandleA(nullptr), nullptr);
+}
+
+void LoadSquareGoingRound(CPictureExWnd& picture) {
+  GifBuilder gif(44, 44, 2);
+  gif.Looping();
+  const int positions[8][2] = {{16, 0}, {28, 4}, {32, 16}, {28, 28}, {16, 32}, {4, 28}, {0, 16}, {4, 4}};
+  for (const auto& p : positions) gif.GraphicControl(12, 2, true, 0).Image(p[0], p[1], 12, 12);
+  gif.Trailer();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, gif.size());
+  if (!block) return;
+  std::memcpy(::GlobalLock(block), gif.bytes().data(), gif.size());
+  ::GlobalUnlock(block);
+  picture.LoadFromMemory(block, static_cast<DWORD>(gif.size()));
+  ::GlobalFree(block);
 }
 
 HWND Label(HWND parent, int x, int y, const char* text) {
@@ -51,25 +66,27 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   wc.lpszClassName = "SivrelPictureDemo";
   ::RegisterClassExA(&wc);
   HWND frame = ::CreateWindowExA(0, wc.lpszClassName, "Busy indicator", WS_OVERLAPPEDWINDOW, 60,
-                                 60, 260, 150, nullptr, nullptr, instance, nullptr);
+                                 60, 260, 180, nullptr, nullptr, instance, nullptr);
 
   CPictureExWnd busy, dark, still;
-  Label(frame, 50, 14, "Uploading...");
+  Label(frame, 70, 14, "Uploading...");
   busy.SubclassWindow(Placeholder(frame, 16, 10));
   busy.LoadFromResource(IDR_BUSY_GIF, "gif");
   busy.StartAnimation();
 
-  Label(frame, 50, 54, "On a dark background");
+  // A square going round, with holes where its colour index 0 is transparent; each frame is
+  // cleared to the dark background after its delay (disposal 2).
+  Label(frame, 70, 64, "Transparent, disposal 2");
   dark.SubclassWindow(Placeholder(frame, 16, 50));
-  dark.LoadFromResource(IDR_BUSY_GIF, "gif");
+  LoadSquareGoingRound(dark);
   dark.SetBackgroundColor(RGB(40, 40, 60));
   dark.StartAnimation();
 
   // A still from a file, if one is named after the seconds (a BMP of the skin, say).
   const char* path = commandLine ? std::strchr(commandLine, ' ') : nullptr;
   if (path) {
-    Label(frame, 16, 94, "Still:");
-    still.SubclassWindow(Placeholder(frame, 60, 90));
+    Label(frame, 16, 108, "Still:");
+    still.SubclassWindow(Placeholder(frame, 70, 104));
     still.LoadFromFile(path + 1);
     still.StartAnimation();
   }
