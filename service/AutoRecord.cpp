@@ -2,6 +2,8 @@
 // it run for a random time, stops it, waits as long again, and begins anew.
 #include "service/ServiceControl.h"
 
+#include <system_error>
+
 namespace vesk {
 
 bool ServiceControl::IsAutoRecordRunning() const { return worker_.joinable(); }
@@ -19,7 +21,12 @@ void ServiceControl::StartAutoRecord() {
   // draws, and the next seeding comes only after it has been joined.
   random_.Seed(static_cast<std::uint32_t>(edge_.calendarTime(edge_.context)));
   stopSignal_.Reset();
-  worker_ = std::thread(&ServiceControl::AutoRecordProcedure, this);
+  try {
+    worker_ = std::thread(&ServiceControl::AutoRecordProcedure, this);
+  } catch (const std::system_error&) {
+    // No thread to be had: the cycle simply does not run, and the toggle command finds it idle
+    // and may try again. Nothing was sent to the service.
+  }
 }
 
 void ServiceControl::AutoRecordProcedure() {
