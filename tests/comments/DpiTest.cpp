@@ -1,0 +1,148 @@
+// The comments window at the display DPI of the Wine session: the bitmap set of 96, 120, 144 or
+// 192 DPI with the skin, or the plain look with text buttons at any other DPI.
+//   comments_dpi_test [--expect-dpi=N]   (default 96)
+// When the session's DPI is not N the cases are skipped: each DPI needs a session of its own
+// (SIVREL_DPI=N scripts/wine-session.sh ..., as scripts/test-dpi.sh runs them).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "DialogTestBed.h"
+
+namespace {
+
+int g_expectedDpi = 96;
+
+int DisplayDpi() {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+bool HasBitmapSet(int dpi) { return dpi == 96 || dpi == 120 || dpi == 144 || dpi == 192; }
+
+// The template's rectangle of a control in pixels at this DPI.
+RECT DialogUnits(HWND dlg, int x, int y, int w, int h) {
+  RECT rc{x, y, x + w, y + h};
+  ::MapDialogRect(dlg, &rc);
+  return rc;
+}
+
+RECT ClientRectOf(HWND control) {
+  RECT rc{};
+  ::GetWindowRect(control, &rc);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+// Picture sizes scale with the DPI (the sets are drawn about 1.25, 1.5 and 2 times as large).
+void ExpectScaled(HBITMAP bitmap, int w96, int h96, int dpi) {
+  const SIZE size = commentstest::BitmapSize(bitmap);
+  EXPECT_NEAR(w96 * dpi / 96.0, size.cx, 3.0);
+  EXPECT_NEAR(h96 * dpi / 96.0, size.cy, 3.0);
+}
+
+class CommentsDpi : public testing::Test {
+ protected:
+  void SetUp() override {
+    dpi = DisplayDpi();
+    // In a session started for this DPI a mismatch is a fault of the test bed, not a skip.
+    const char* sessionDpi = std::getenv("SIVREL_DPI");
+    if (sessionDpi && std::atoi(sessionDpi) == g_expectedDpi) {
+      ASSERT_EQ(g_expectedDpi, dpi) << "the session asked for this DPI, the display has another";
+    }
+    if (dpi != g_expectedDpi) {
+      GTEST_SKIP() << "the display is at " << dpi << " DPI, this run checks " << g_expectedDpi
+                   << ": run it in a session with SIVREL_DPI=" << g_expectedDpi;
+    }
+  }
+  int dpi = 0;
+};
+
+TEST_F(CommentsDpi, BitmapSetOrPlainLook) {
+  commentstest::DialogBed bed;
+  CMainDlg& dlg = bed.dlg();
+  HWND hwnd = bed.hwnd();
+  RECT window{};
+  ::GetWindowRect(hwnd, &window);
+  if (HasBitmapSet(dpi)) {
+    SCOPED_TRACE("a bitmap set: skinned and draggable, the faces of that set");
+    EXPECT_TRUE(dlg.m_bSkinned);
+    EXPECT_TRUE(dlg.m_bDraggable);
+    ExpectScaled(dlg.m_hBitmap.get(), 454, 190, dpi);
+    const SIZE skin = commentstest::BitmapSize(dlg.m_hBitmap.get());
+    EXPECT_EQ(skin.cx, window.right - window.left);
+    EXPECT_EQ(skin.cy, window.bottom - window.top);
+    ExpectScaled(dlg.m_bmpTitleIdle.get(), 234, 36, dpi);
+    ExpectScaled(dlg.m_bmpTitleRecording.get(), 208, 23, dpi);
+    ExpectScaled(dlg.m_bmpTitlePaused.get(), 154, 21, dpi);
+    ExpectScaled(dlg.m_bmpStart.get(), 79, 29, dpi);
+    ExpectScaled(dlg.m_bmpSubmit.get(), 79, 30, dpi);
+    ExpectScaled(dlg.m_bmpSubmitted.get(), 79, 29, dpi);
+    ExpectScaled(dlg.m_bmpPause.get(), 23, 25, dpi);
+    ExpectScaled(dlg.m_bmpResume.get(), 23, 25, dpi);
+    ExpectScaled(commentstest::ButtonFace(bed.Item(IDC_CLOSE)), 21, 22, dpi);
+    ExpectScaled(commentstest::ButtonFace(bed.Item(IDC_STOP)), 25, 25, dpi);
+    ExpectScaled(commentstest::ButtonFace(bed.Item(IDC_WHAT_IS_THIS)), 65, 13, dpi);
+    ExpectScaled(commentstest::Picture(bed.Item(IDC_UPLOADING)), 115, 30, dpi);
+    ExpectScaled(commentstest::Picture(bed.Item(IDC_UPLOADED)), 105, 26, dpi);
+    for (int id : {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS}) {
+      EXPECT_TRUE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
+    }
+    RECT point = window;
+    EXPECT_EQ(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(point.left + 20, point.bottom - 20)));
+
+    SCOPED_TRACE("the close button: moved left by its width plus 10 pixels at 120 DPI only");
+    const RECT templ = DialogUnits(hwnd, 282, 5, 13, 12);
+    const RECT close = ClientRectOf(bed.Item(IDC_CLOSE));
+    const int width = close.right - close.left;
+    EXPECT_EQ(templ.top, close.top);
+    EXPECT_EQ(dpi == 120 ? templ.left - width - 10 : templ.left, close.left);
+  } else {
+    SCOPED_TRACE("no bitmap set: the template's plain look, with text buttons");
+    EXPECT_FALSE(dlg.m_bSkinned);
+    EXPECT_FALSE(dlg.m_hBitmap);
+    EXPECT_EQ(nullptr, dlg.m_bmpTitleIdle.get());
+    const RECT templ = DialogUnits(hwnd, 0, 0, 302, 117);
+    EXPECT_EQ(templ.right, window.right - window.left);
+    EXPECT_EQ(templ.bottom, window.bottom - window.top);
+    EXPECT_NE(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(window.left + 20, window.bottom - 20)));
+    for (int id : {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS}) {
+      EXPECT_FALSE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
+    }
+    EXPECT_EQ("Start", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
+    EXPECT_EQ("Close", commentstest::Text(bed.Item(IDC_CLOSE)));
+    EXPECT_EQ("What is this?", commentstest::Text(bed.Item(IDC_WHAT_IS_THIS)));
+    dlg.m_bServiceReady = true;
+    dlg.OnRecordingStarted();
+    EXPECT_EQ("Submit", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
+    EXPECT_EQ("Stop", commentstest::Text(bed.Item(IDC_STOP)));
+    EXPECT_EQ("Pause", commentstest::Text(bed.Item(IDC_PAUSE_RESUME)));
+    dlg.OnRecordingPaused();
+    EXPECT_EQ("Resume", commentstest::Text(bed.Item(IDC_PAUSE_RESUME)));
+    // Everything else behaves as with a skin.
+    bed.ShowActive();
+    bed.Click(IDC_START_SUBMIT);
+    ASSERT_EQ(1u, bed.commands().size());
+    EXPECT_EQ(ID_COMMENT_SUBMIT, bed.commands()[0].id);
+    EXPECT_EQ("Submitted", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    const char* prefix = "--expect-dpi=";
+    if (std::strncmp(argv[i], prefix, std::strlen(prefix)) == 0) {
+      g_expectedDpi = std::atoi(argv[i] + std::strlen(prefix));
+    }
+  }
+  return RUN_ALL_TESTS();
+}
