@@ -66,6 +66,8 @@ bool CPictureExWnd::LoadFromFile(const char* path) {
 
 bool CPictureExWnd::LoadFromMemory(HGLOBAL block, DWORD size) {
   ReleasePicture();
+  // A size beyond the block would have the splitter and the loader read past its end.
+  if (!block || ::GlobalSize(block) < size) return false;
   bool loaded = false;
   {
     GlobalLockScope lock(block);

@@ -9,6 +9,7 @@
 #include "PictureTestBed.h"
 #include "res/resource.h"
 #include "tools/WinTestSupport.h"
+#include "widgets/PictureDecoding.h"
 #include "widgets/PictureExWnd.h"
 
 namespace {
@@ -201,6 +202,15 @@ TEST_F(PictureLoad, DataWithoutADecodableFrameFailsAndLeavesTheControlReleased) 
     EXPECT_EQ(0, source.left | source.top | source.right | source.bottom) << "case " << i;
     EXPECT_FALSE(picture.StartAnimation()) << "case " << i;
   }
+
+  // A size that claims more than the block holds is refused before anything reads it.
+  const Bytes busy = SolidGif(4, 3, {{0, 0, 4, 3, 1, 10, 1}, {0, 0, 2, 2, 2, 10, 1}});
+  GlobalMemoryHandle block = CopyToMovableBlock(busy.data(), static_cast<DWORD>(busy.size()));
+  ASSERT_TRUE(block);
+  EXPECT_FALSE(picture.LoadFromMemory(block.get(), static_cast<DWORD>(::GlobalSize(block.get()) + 1)));
+  ExpectReleased();
+  EXPECT_FALSE(picture.LoadFromMemory(nullptr, 10));
+  EXPECT_TRUE(picture.LoadFromMemory(block.get(), static_cast<DWORD>(busy.size())));
 }
 
 TEST_F(PictureLoad, MissingResourceOrFileKeepsThePictureLoadedAndPlaying) {
