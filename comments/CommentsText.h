@@ -26,6 +26,11 @@ constexpr const char kTextResume[] = "Resume";
 constexpr const char kTextClose[] = "Close";
 constexpr const char kTextWhatIsThis[] = "What is this?";
 
+// The title in the plain look (no bitmap set for the DPI), matching the three title pictures.
+constexpr const char kTitleIdle[] = "Calyra - Your whole desktop will be shown.";
+constexpr const char kTitleRecording[] = "Recording in Progress";
+constexpr const char kTitlePaused[] = "Recording Paused";
+
 // Focus entering the box clears exactly the hint; any other text, even a space, stays.
 inline bool ClearsOnFocus(const std::string& text) { return text == kHint; }
 // Focus leaving an empty box puts the hint back.

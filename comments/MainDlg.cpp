@@ -1,6 +1,9 @@
 #include "comments/MainDlg.h"
 
+#include <algorithm>
 #include <cassert>
+#include <climits>
+#include <cstring>
 #include <vector>
 
 #include "app/AppModule.h"
@@ -75,7 +78,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     LoadSkinAndFaces(*set);
   } else {
     m_bPlain = true;
-    UsePlainButtons();
+    UsePlainLook();
   }
 
   SetButtonFace(m_btnClose, m_faceClose.get(), comments::kTextClose);
@@ -87,7 +90,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     SetPicture(m_stUploaded, m_pictureUploaded.get());
   }
 
-  SetTitle(m_bmpTitleIdle.get());
+  SetTitle(m_bmpTitleIdle.get(), comments::kTitleIdle);
   SetButtonFace(m_btnStartSubmit, m_bmpStart.get(), comments::kTextStart);
 
   m_editComment = GetDlgItem(IDC_COMMENT);
@@ -135,14 +138,63 @@ void CMainDlg::LoadSkinAndFaces(const comments::BitmapSet& set) {
   }
 }
 
-void CMainDlg::UsePlainButtons() {
+void CMainDlg::UsePlainLook() {
   // Without a bitmap set the template's bitmap buttons would have no face and draw blank,
-  // indistinguishable from each other. They become text buttons and show their window texts.
+  // indistinguishable from each other, and the title would be empty. The buttons become text
+  // buttons and the title a line of text, each showing its window text.
   for (const CWindow* button :
        {&m_btnStartSubmit, &m_btnClose, &m_btnStop, &m_btnPauseResume, &m_btnWhatIsThis}) {
     const DWORD style = button->GetStyle();
     ::SetWindowLongA(*button, GWL_STYLE, static_cast<LONG>(style & ~static_cast<DWORD>(BS_BITMAP)));
   }
+  RECT gap{0, 0, 4, 0};
+  ::MapDialogRect(m_hWnd, &gap);
+  FitTextButton(m_btnStartSubmit, {comments::kTextStart, comments::kTextSubmit, comments::kTextSubmitted}, INT_MAX);
+  FitTextButton(m_btnWhatIsThis, {comments::kTextWhatIsThis}, INT_MAX);
+  const RECT close = FitTextButton(m_btnClose, {comments::kTextClose}, INT_MAX);
+  // Pause sits left of Stop in one row: it keeps a gap to Stop once both have grown.
+  const RECT stop = FitTextButton(m_btnStop, {comments::kTextStop}, INT_MAX);
+  FitTextButton(m_btnPauseResume, {comments::kTextPause, comments::kTextResume}, stop.left - gap.right);
+
+  // The title's line runs from the template's title position to just before the close button,
+  // in the dialog's font (a picture static keeps none of its own).
+  const DWORD titleStyle = m_stTitle.GetStyle() & ~static_cast<DWORD>(SS_TYPEMASK);
+  ::SetWindowLongA(m_stTitle, GWL_STYLE, static_cast<LONG>(titleStyle | SS_LEFT | SS_NOPREFIX));
+  m_stTitle.SendMessage(WM_SETFONT, SendMessage(WM_GETFONT), FALSE);
+  RECT line{60, 4, 0, 15};
+  ::MapDialogRect(m_hWnd, &line);
+  m_stTitle.SetWindowPos(nullptr, line.left, line.top, close.left - gap.right - line.left,
+                         line.bottom - line.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT CMainDlg::FitTextButton(const CWindow& button, std::initializer_list<const char*> texts,
+                             int rightLimit) const {
+  // The template sizes the small buttons for their pictures; words need more room. A button too
+  // narrow for its longest text grows to the left, keeping its right edge (or moving it left to
+  // `rightLimit`), its row and its height.
+  HDC dc = ::GetDC(button);
+  HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(button.SendMessage(WM_GETFONT)));
+  int widest = 0;
+  for (const char* text : texts) {
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &extent);
+    widest = std::max(widest, static_cast<int>(extent.cx));
+  }
+  ::SelectObject(dc, oldFont);
+  ::ReleaseDC(button, dc);
+
+  RECT margin{0, 0, 8, 0};  // 4 dialog units either side of the text
+  ::MapDialogRect(m_hWnd, &margin);
+  RECT rc{};
+  button.GetWindowRect(&rc);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+  const int right = std::min(static_cast<int>(rc.right), rightLimit);
+  const int width = std::max(static_cast<int>(rc.right - rc.left), widest + static_cast<int>(margin.right));
+  if (right == rc.right && width == rc.right - rc.left) return rc;
+  const RECT fitted{right - width, rc.top, right, rc.bottom};
+  button.SetWindowPos(nullptr, fitted.left, fitted.top, width, fitted.bottom - fitted.top,
+                      SWP_NOZORDER | SWP_NOACTIVATE);
+  return fitted;
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
@@ -163,7 +215,15 @@ void CMainDlg::PostCommand(UINT command, int controlId) const {
   }
 }
 
-void CMainDlg::SetTitle(HBITMAP bitmap) const { SetPicture(m_stTitle, bitmap); }
+void CMainDlg::SetTitle(HBITMAP bitmap, const char* text) const {
+  // The plain look's title is a text static. A picture static's text is not set: the static
+  // would take it for the name of a picture resource to load.
+  if (m_bPlain) {
+    m_stTitle.SetWindowTextA(text);
+  } else {
+    SetPicture(m_stTitle, bitmap);
+  }
+}
 
 void CMainDlg::SetButtonFace(const CWindow& button, HBITMAP face, const char* text) const {
   if (!m_bPlain) button.SendMessage(BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face));
@@ -214,11 +274,11 @@ LRESULT CMainDlg::OnPauseResumeClick(WORD, WORD, HWND, BOOL&) {
   PostCommand(m_bPaused ? ID_RECORDING_RESUME : ID_RECORDING_PAUSE, IDC_PAUSE_RESUME);
   // The look changes at once; the service's later report sets the same look again.
   if (m_bPaused) {
-    SetTitle(m_bmpTitleRecording.get());
+    SetTitle(m_bmpTitleRecording.get(), comments::kTitleRecording);
     SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
     m_bPaused = false;
   } else {
-    SetTitle(m_bmpTitlePaused.get());
+    SetTitle(m_bmpTitlePaused.get(), comments::kTitlePaused);
     SetButtonFace(m_btnPauseResume, m_bmpResume.get(), comments::kTextResume);
     m_bPaused = true;
   }
@@ -287,7 +347,7 @@ void CMainDlg::OnRecordingStarted() {
   m_bRecording = true;
   m_bPaused = false;
   m_bSubmitPending = false;
-  SetTitle(m_bmpTitleRecording.get());
+  SetTitle(m_bmpTitleRecording.get(), comments::kTitleRecording);
   SetButtonFace(m_btnStartSubmit, m_bmpSubmit.get(), comments::kTextSubmit);
   SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
   m_btnWhatIsThis.ShowWindow(SW_HIDE);
@@ -303,7 +363,7 @@ void CMainDlg::OnRecordingStarted() {
 
 void CMainDlg::OnRecordingPaused() {
   AssertOnWindowThread();
-  SetTitle(m_bmpTitlePaused.get());
+  SetTitle(m_bmpTitlePaused.get(), comments::kTitlePaused);
   SetButtonFace(m_btnPauseResume, m_bmpResume.get(), comments::kTextResume);
   m_bPaused = true;
   UpdateWindow();
@@ -311,7 +371,7 @@ void CMainDlg::OnRecordingPaused() {
 
 void CMainDlg::OnRecordingResumed() {
   AssertOnWindowThread();
-  SetTitle(m_bmpTitleRecording.get());
+  SetTitle(m_bmpTitleRecording.get(), comments::kTitleRecording);
   SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
   m_bPaused = false;
   UpdateWindow();
@@ -320,7 +380,7 @@ void CMainDlg::OnRecordingResumed() {
 void CMainDlg::OnRecordingStopped() {
   AssertOnWindowThread();
   m_bRecording = false;
-  SetTitle(m_bmpTitleIdle.get());
+  SetTitle(m_bmpTitleIdle.get(), comments::kTitleIdle);
   SetButtonFace(m_btnStartSubmit, m_bmpStart.get(), comments::kTextStart);
   // Text not yet submitted is discarded.
   m_editComment.SetWindowTextA(comments::kHint);

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "app/MessageLoop.h"
@@ -130,13 +131,15 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
  private:
   void AssertOnWindowThread() const;
   void PostCommand(UINT command, int controlId) const;
-  void SetTitle(HBITMAP bitmap) const;
+  void SetTitle(HBITMAP bitmap, const char* text) const;
   void SetButtonFace(const CWindow& button, HBITMAP face, const char* text) const;
   std::string CommentText() const;
   void LoadSkinAndFaces(const comments::BitmapSet& set);
-  void UsePlainButtons();
+  void UsePlainLook();
+  RECT FitTextButton(const CWindow& button, std::initializer_list<const char*> texts,
+                     int rightLimit) const;
 
-  // No bitmap set for this DPI: the buttons show their texts instead of faces.
+  // No bitmap set for this DPI: the buttons and the title show their texts instead of pictures.
   bool m_bPlain = true;
   // Faces handed to controls once, freed with the dialog (after its window).
   BitmapHandle m_faceClose;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "DialogTestBed.h"
+#include "comments/CommentsText.h"
 
 namespace {
 
@@ -118,13 +119,37 @@ TEST_F(CommentsDpi, BitmapSetOrPlainLook) {
     EXPECT_EQ("Start", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
     EXPECT_EQ("Close", commentstest::Text(bed.Item(IDC_CLOSE)));
     EXPECT_EQ("What is this?", commentstest::Text(bed.Item(IDC_WHAT_IS_THIS)));
+    EXPECT_EQ(SS_LEFT, ::GetWindowLongA(dlg.m_stTitle, GWL_STYLE) & SS_TYPEMASK) << "a text title";
+    EXPECT_EQ(comments::kTitleIdle, commentstest::Text(dlg.m_stTitle));
     dlg.m_bServiceReady = true;
     dlg.OnRecordingStarted();
+    EXPECT_EQ(comments::kTitleRecording, commentstest::Text(dlg.m_stTitle));
     EXPECT_EQ("Submit", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
     EXPECT_EQ("Stop", commentstest::Text(bed.Item(IDC_STOP)));
     EXPECT_EQ("Pause", commentstest::Text(bed.Item(IDC_PAUSE_RESUME)));
     dlg.OnRecordingPaused();
     EXPECT_EQ("Resume", commentstest::Text(bed.Item(IDC_PAUSE_RESUME)));
+    EXPECT_EQ(comments::kTitlePaused, commentstest::Text(dlg.m_stTitle));
+    {
+      SCOPED_TRACE("every text fits its button, and the buttons of a row do not overlap");
+      for (int id : {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS}) {
+        HWND button = bed.Item(id);
+        HDC dc = ::GetDC(button);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+        const std::string text = commentstest::Text(button);
+        SIZE extent{};
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(button, dc);
+        const RECT rc = ClientRectOf(button);
+        EXPECT_LT(extent.cx, rc.right - rc.left) << text;
+      }
+      const RECT pause = ClientRectOf(bed.Item(IDC_PAUSE_RESUME));
+      const RECT stop = ClientRectOf(bed.Item(IDC_STOP));
+      const RECT submit = ClientRectOf(bed.Item(IDC_START_SUBMIT));
+      EXPECT_LT(pause.right, stop.left);
+      EXPECT_LT(submit.right, pause.left);
+    }
     // Everything else behaves as with a skin.
     bed.ShowActive();
     bed.Click(IDC_START_SUBMIT);
