@@ -38,6 +38,8 @@ step "build windows" scripts/build.sh windows
 step "windows tests (Wine)" env SIVREL_WAIT_FOR_TRAY="$root/build/windows/bin/wait-for-tray.exe" \
   scripts/wine-session.sh --prefix build/windows/wineprefix -- \
   ctest --test-dir build/windows --output-on-failure
+step "windows tests at other display DPIs (Wine)" env SIVREL_WAIT_FOR_TRAY="$root/build/windows/bin/wait-for-tray.exe" \
+  scripts/test-dpi.sh build/windows
 
 echo
 echo "===== summary"
