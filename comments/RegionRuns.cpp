@@ -3,55 +3,40 @@
 #include <algorithm>
 
 namespace skin {
-namespace {
 
-struct Span {
-  int left;
-  int right;
-};
+RunScanner::RunScanner(int width, std::uint32_t key, std::uint32_t mask)
+    : m_width(width < 0 ? 0 : width), m_key(key & mask), m_mask(mask) {}
 
-bool SameSpans(const std::vector<Span>& a, const std::vector<Span>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const Span& p, const Span& q) { return p.left == q.left && p.right == q.right; });
-}
-
-void ScanRow(const std::uint32_t* row, int width, std::uint32_t key, std::uint32_t mask,
-             std::vector<Span>& out) {
-  out.clear();
+void RunScanner::AddRow(const std::uint32_t* row) {
+  m_row.clear();
   int x = 0;
-  while (x < width) {
-    while (x < width && (row[x] & mask) == key) ++x;
+  while (x < m_width) {
+    while (x < m_width && (row[x] & m_mask) == m_key) ++x;
     const int start = x;
-    while (x < width && (row[x] & mask) != key) ++x;
+    while (x < m_width && (row[x] & m_mask) != m_key) ++x;
     // A row that ends in key pixels leaves an empty run behind, which adds nothing.
-    if (x > start) out.push_back({start, x});
+    if (x > start) m_row.push_back({start, x});
   }
+  const int y = m_y++;
+  const bool sameAsBand =
+      y > 0 && std::equal(m_row.begin(), m_row.end(), m_band.begin(), m_band.end(),
+                          [](const Span& a, const Span& b) { return a.left == b.left && a.right == b.right; });
+  if (sameAsBand) {
+    for (std::size_t i = m_bandFirst; i < m_rects.size(); ++i) m_rects[i].bottom = y + 1;
+    return;
+  }
+  m_band.swap(m_row);
+  m_bandFirst = m_rects.size();
+  for (const Span& s : m_band) m_rects.push_back({s.left, y, s.right, y + 1});
 }
 
-}  // namespace
+std::vector<RunRect> RunScanner::Take() { return std::move(m_rects); }
 
 std::vector<RunRect> ScanRuns(const PixelView& image, std::uint32_t key) {
-  std::vector<RunRect> rects;
-  if (!image.pixels || image.width <= 0 || image.height <= 0) return rects;
-  key &= image.mask;
-
-  // The band open so far: its spans, its top row, and where its rectangles start in `rects`.
-  std::vector<Span> band;
-  std::vector<Span> row;
-  int bandTop = 0;
-  std::size_t bandFirst = 0;
-  for (int y = 0; y < image.height; ++y) {
-    ScanRow(image.pixels + y * image.stride, image.width, key, image.mask, row);
-    if (y > 0 && SameSpans(row, band)) {
-      for (std::size_t i = bandFirst; i < rects.size(); ++i) rects[i].bottom = y + 1;
-      continue;
-    }
-    band.swap(row);
-    bandTop = y;
-    bandFirst = rects.size();
-    for (const Span& s : band) rects.push_back({s.left, bandTop, s.right, y + 1});
-  }
-  return rects;
+  if (!image.pixels || image.width <= 0 || image.height <= 0) return {};
+  RunScanner scanner(image.width, key, image.mask);
+  for (int y = 0; y < image.height; ++y) scanner.AddRow(image.pixels + y * image.stride);
+  return scanner.Take();
 }
 
 bool Contains(const std::vector<RunRect>& rects, int x, int y) {

@@ -34,6 +34,31 @@ struct PixelView {
 // run, so a bitmap without key pixels gives one rectangle and an all-key bitmap none.
 std::vector<RunRect> ScanRuns(const PixelView& image, std::uint32_t key);
 
+// The same scan fed one row at a time, top row first, for pixels that arrive in pieces.
+class RunScanner {
+ public:
+  RunScanner(int width, std::uint32_t key, std::uint32_t mask = 0x00FFFFFF);
+  // `row` holds `width` pixels.
+  void AddRow(const std::uint32_t* row);
+  // The rectangles of the rows added so far.
+  std::vector<RunRect> Take();
+
+ private:
+  struct Span {
+    int left;
+    int right;
+  };
+  int m_width;
+  std::uint32_t m_key;
+  std::uint32_t m_mask;
+  int m_y = 0;
+  // The band open so far: its spans, and where its rectangles start in m_rects.
+  std::vector<Span> m_band;
+  std::vector<Span> m_row;
+  std::size_t m_bandFirst = 0;
+  std::vector<RunRect> m_rects;
+};
+
 // Whether (x, y) lies in the union of `rects` (right and bottom edges excluded).
 bool Contains(const std::vector<RunRect>& rects, int x, int y);
 

@@ -17,7 +17,8 @@ const SkinPlatformApi& RealSkinPlatformApi();
 
 // The region of `bitmap`'s pixels other than `key`, or null when the pixels cannot be read or the
 // region cannot be made. `dc` is a memory device context that does not hold `bitmap` (the pixels
-// of a bitmap selected into a context cannot be read). One read of all pixels, one region call.
+// of a bitmap selected into a context cannot be read). The pixels are read in bands of rows, a
+// few reads in all, and the region is made in one call from all runs.
 HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api);
 
 // The same region made pixel by pixel: GetPixel on every pixel of a memory context holding the

@@ -101,6 +101,14 @@ TEST(SkinRegion, BulkEqualsThePixelByPixelReference) {
     EXPECT_EQ(NULLREGION, ::GetRgnBox(bulk.get(), &box));
   }
   {
+    SCOPED_TRACE("taller than one read: a triangle, key rows on both sides of a read's edge");
+    // The pixels are read 16 rows at a time: rows 15 and 16, 31 and 32 straddle the edges, and
+    // the 33rd row is a read of its own. The triangle would show any row read upside down.
+    auto key = [](int x, int y) { return y == 15 || y == 16 || y == 31 || x > y + 3; };
+    BitmapHandle bitmap(MakeBitmap(40, 33, [&](int x, int y) { return key(x, y) ? kKey : RGB(9, 9, 9); }));
+    ExpectRegionsAgree(bitmap.get(), key);
+  }
+  {
     SCOPED_TRACE("rounded corners, a hole and noise, with colours next to the key");
     std::mt19937 random(7);
     std::vector<bool> keys(64 * 40);
