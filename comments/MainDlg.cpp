@@ -25,6 +25,12 @@ HICON LoadAppIcon(int cxMetric, int cyMetric) {
                                          ::GetSystemMetrics(cyMetric), LR_SHARED));
 }
 
+BITMAP BitmapInfo(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (bitmap) ::GetObjectA(bitmap, sizeof bm, &bm);
+  return bm;
+}
+
 void SetPicture(const CWindow& picture, HBITMAP bitmap) {
   picture.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
 }
@@ -127,6 +133,20 @@ void CMainDlg::LoadSkinAndFaces(const comments::BitmapSet& set) {
   m_faceWhatIsThis.reset(LoadBitmapResource(set.whatIsThis));
   m_pictureUploading.reset(LoadBitmapResource(set.uploading));
   m_pictureUploaded.reset(LoadBitmapResource(set.uploaded));
+
+  // The link's face is text on the skin's white: where the button is wider than the face (the
+  // 120-DPI set), the button's own edge shows beside it as a grey line. The button takes the
+  // face's size, centred where the template puts it.
+  const BITMAP face = BitmapInfo(m_faceWhatIsThis.get());
+  RECT link{};
+  m_btnWhatIsThis.GetWindowRect(&link);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&link), 2);
+  if (face.bmWidth > 0 && (face.bmWidth < link.right - link.left || face.bmHeight < link.bottom - link.top)) {
+    const int w = std::min(static_cast<int>(face.bmWidth), static_cast<int>(link.right - link.left));
+    const int h = std::min(static_cast<int>(face.bmHeight), static_cast<int>(link.bottom - link.top));
+    m_btnWhatIsThis.SetWindowPos(nullptr, (link.left + link.right - w) / 2, (link.top + link.bottom - h) / 2,
+                                 w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   if (set.moveCloseLeft) {
     RECT rc{};
