@@ -80,7 +80,34 @@ HICON CMainFrame::NotConnectedIcon() const {
   return LoadTrayIcon(static_cast<UINT>(tray::NotConnectedIconId(IsWindows8OrLater())));
 }
 
-void CMainFrame::RefreshIconAndTip() { SetIconAndTip(StatusIconId(), StatusText()); }
+void CMainFrame::RefreshIconAndTip() { ShowStatus(StatusIconId(), StatusText()); }
+
+void CMainFrame::ShowStatus(UINT iconId, const char* tooltip) {
+  if (m_trayBatch.Open()) {
+    m_trayBatch.SetIconAndTip(iconId, tooltip);
+  } else {
+    SetIconAndTip(iconId, tooltip);
+  }
+}
+
+void CMainFrame::ShowNotice(const char* text, const char* title) {
+  if (m_trayBatch.Open()) {
+    m_trayBatch.ShowBalloon(text, title);
+  } else {
+    ShowBalloon(text, title);
+  }
+}
+
+void CMainFrame::FlushTrayUpdates() {
+  const tray::TrayUpdateBatch::Updates updates = m_trayBatch.Take();
+  if (updates.hasBalloon && updates.balloonFirst) {
+    ShowBalloon(updates.text.c_str(), updates.title.c_str());
+  }
+  if (updates.hasIconAndTip) SetIconAndTip(updates.iconId, updates.tip.c_str());
+  if (updates.hasBalloon && !updates.balloonFirst) {
+    ShowBalloon(updates.text.c_str(), updates.title.c_str());
+  }
+}
 
 // ----------------------------------------------------------------- window messages
 
@@ -234,6 +261,7 @@ void CMainFrame::OnNotification(const std::string& text) {
 void CMainFrame::DrainServiceEvents() {
   const LONGLONG sliceEnd = NowMicroseconds(m_counterFrequency) + kDrainSliceMicroseconds;
   int untilClockRead = kEventsBetweenClockReads;
+  m_trayBatch.Begin();
   const bool more = m_events.Drain(
       [this](const tray::ServiceEvent& event) { ApplyServiceEvent(event); },
       [&] {
@@ -241,11 +269,15 @@ void CMainFrame::DrainServiceEvents() {
         untilClockRead = kEventsBetweenClockReads;
         return NowMicroseconds(m_counterFrequency) < sliceEnd;
       });
+  // Also when yielding: what the pass applied shows before the message loop gets its turn.
+  FlushTrayUpdates();
+  m_trayBatch.End();
   if (more) PostWakeUp();
 }
 
 void CMainFrame::ApplyServiceEvent(const tray::ServiceEvent& event) {
   using tray::ServiceEventKind;
+  ++m_appliedEvents[static_cast<std::size_t>(event.kind)];
   switch (event.kind) {
     case ServiceEventKind::ConnectionState:
       ApplyConnectionState(event.code);
@@ -270,7 +302,7 @@ void CMainFrame::ApplyServiceEvent(const tray::ServiceEvent& event) {
       ShowUpdateBalloon();
       break;
     case ServiceEventKind::Notification:
-      ShowBalloon(event.text.c_str(), tray::kProductName);
+      ShowNotice(event.text.c_str(), tray::kProductName);
       break;
   }
 }
@@ -287,7 +319,7 @@ void CMainFrame::ApplyConnectionState(std::uint32_t state) {
     m_commentsDlg.m_editComment.ShowWindow(show);
     m_commentsDlg.m_btnStartSubmit.ShowWindow(show);
   }
-  SetIconAndTip(StatusIconId(), effect.tooltip ? effect.tooltip : StatusText());
+  ShowStatus(StatusIconId(), effect.tooltip ? effect.tooltip : StatusText());
 }
 
 void CMainFrame::ApplyRecordingState(std::uint32_t kind) {
@@ -322,6 +354,8 @@ void CMainFrame::ApplyMonitored(bool monitored) {
 
 void CMainFrame::ApplyProfile(const vesk::ScreenRecorderProfile& profile) {
   m_commentsDlg.m_profile = profile;
+  // Adding or deleting the icon must come after what the events before asked for.
+  FlushTrayUpdates();
   if (profile.showTrayIcon) {
     // Does nothing when the icon is there; a failure starts no retry.
     InstallIcon("Not Connected", NotConnectedIcon(), IDR_TRAYMENU);
@@ -335,7 +369,7 @@ void CMainFrame::ApplyProfile(const vesk::ScreenRecorderProfile& profile) {
 }
 
 void CMainFrame::ShowUpdateBalloon() {
-  ShowBalloon(tray::kUpdateBalloonText, tray::kUpdateBalloonTitle);
+  ShowNotice(tray::kUpdateBalloonText, tray::kUpdateBalloonTitle);
 }
 
 // ----------------------------------------------------------------- commands

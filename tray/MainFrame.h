@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 
 #include "app/MessageLoop.h"
@@ -24,6 +25,7 @@
 #include "tray/ServiceEventQueue.h"
 #include "tray/StatusPresentation.h"
 #include "tray/TrayIconImpl.h"
+#include "tray/TrayUpdateBatch.h"
 
 class CAboutDlg;
 
@@ -68,6 +70,12 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   // For tests: what the frame knows, read on the user-interface thread.
   tray::StatusFlags Status() const;
   CMainDlg& CommentsDialog() { return m_commentsDlg; }
+  std::size_t PendingServiceEvents() const { return m_events.Backlog(); }
+  // Events that took effect, by kind (tests and the benchmark).
+  std::size_t AppliedServiceEvents(tray::ServiceEventKind kind) const {
+    return m_appliedEvents[static_cast<std::size_t>(kind)];
+  }
+  std::size_t ReplacedTrayUpdates() const { return m_trayBatch.Replaced(); }
 
   BEGIN_MSG_MAP(CMainFrame)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
@@ -145,6 +153,11 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
 
   HICON NotConnectedIcon() const;
   void RefreshIconAndTip();
+  // Icon-and-tooltip and balloons of service events: held for the end of the pass while one
+  // runs, told to the shell at once otherwise.
+  void ShowStatus(UINT iconId, const char* tooltip);
+  void ShowNotice(const char* text, const char* title);
+  void FlushTrayUpdates();
   // A nested message loop (the About dialog, the tray menu) may have taken the quit request
   // that the close posted; the outer loop must still see it.
   void EndIfClosedInsideNestedLoop();
@@ -169,6 +182,8 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   bool m_bMonitored = false;
 
   LONGLONG m_counterFrequency = 1;  // for the drain's time slice
+  tray::TrayUpdateBatch m_trayBatch;
+  std::size_t m_appliedEvents[tray::kServiceEventKinds] = {};
   UINT m_uTaskbarCreated = 0;
   bool m_bClosed = false;            // WM_CLOSE has run: the program is ending
   CAboutDlg* m_pAboutDlg = nullptr;  // while the About dialog's modal loop runs

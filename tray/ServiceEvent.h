@@ -1,6 +1,7 @@
 #pragma once
 // One event of the recorder service as the tray frame records it on the service's thread and
 // applies it later on the user-interface thread. Platform-free.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,7 @@ enum class ServiceEventKind : std::uint8_t {
   Updated,
   Notification,
 };
+constexpr std::size_t kServiceEventKinds = 8;
 
 // Connection, recording and upload events are the ones dropped while the frame ignores the
 // service (during Restart, and for good after close); the others still act on the tray.

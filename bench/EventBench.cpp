@@ -1,0 +1,359 @@
+// event_bench.exe: the tray's service-event path under Wine, with the real frame, comments
+// window and message loop.
+//
+//   latency     8 service threads raise notices at a steady pace; each notice carries its
+//               sequence number, and the notification-area seam notes when the shell is told
+//               it: raise to effect, median and 99th percentile.
+//   throughput  8 service threads raise a mix of events flat out; the events the user-interface
+//               thread applies per second while it never runs dry.
+//   raise       the longest time one raise kept its service thread (a lock's hold, no wait for
+//               the user-interface thread).
+// Printed: p50_us, p99_us, events_per_s (the seam records calls in memory, so this measures the
+// client's own machinery), then the same latency and throughput with the real notification
+// area, for information.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/AppModule.h"
+#include "app/MessageLoop.h"
+#include "service/IServiceControl.h"
+#include "tray/MainFrame.h"
+
+namespace {
+
+constexpr int kThreads = 8;
+
+LONGLONG Frequency() {
+  LARGE_INTEGER f;
+  ::QueryPerformanceFrequency(&f);
+  return f.QuadPart;
+}
+
+LONGLONG Now() {
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+// A service that only hands its subscriptions to the raising threads.
+class BenchService final : public vesk::IServiceControl {
+ public:
+  BenchService() {
+    settings_.allowRecordingControl = true;
+    settings_.allowComments = true;
+    settings_.showTrayIcon = true;
+  }
+  const char* GetVersion() override { return "bench"; }
+  const char* GetTextFilePath() override { return ""; }
+  void Start() override {}
+  void Stop() override {}
+  void StartRecording(const std::string&) override {}
+  void StopRecording(const std::string&) override {}
+  void PauseRecording() override {}
+  void ResumeRecording() override {}
+  void AddComment(const std::string&) override {}
+  void SubscribeConnectionState(std::function<void(const vesk::model::connection::State&)> h) override { connection = std::move(h); }
+  void SubscribeRecordingState(std::function<void(const vesk::model::media::RecordingState&)> h) override { recording = std::move(h); }
+  void SubscribeUploadProgress(std::function<void(unsigned char)> h) override { upload = std::move(h); }
+  void SubscribeMonitored(std::function<void(bool)> h) override { monitored = std::move(h); }
+  void SubscribeSettingsChanged(std::function<void()>) override {}
+  void SubscribeShutdown(std::function<void()>) override {}
+  void SubscribeUpdated(std::function<void()>) override {}
+  void SubscribeNotification(std::function<void(const std::string&)> h) override { notification = std::move(h); }
+  void Release() override {}
+  const vesk::ServiceSettings* GetSettings() override { return &settings_; }
+
+  std::function<void(const vesk::model::connection::State&)> connection;
+  std::function<void(const vesk::model::media::RecordingState&)> recording;
+  std::function<void(unsigned char)> upload;
+  std::function<void(bool)> monitored;
+  std::function<void(const std::string&)> notification;
+
+ private:
+  vesk::ServiceSettings settings_;
+};
+
+vesk::IServiceControl* HandOut(void* context) { return static_cast<vesk::IServiceControl*>(context); }
+
+// What the notification-area seam saw. Plain function pointers carry no context, so the bench
+// has this one object.
+//
+// A pass over the frame's queue applies every notice in it but tells the shell only the last;
+// the others took effect at the same moment, when the pass showed its result. So when the
+// seam sees a balloon, every notice applied since the previous one has reached the user: the
+// frame's count of applied notices says how many, and since the latency run raises its notices
+// in sequence order, which ones.
+struct ShellWatch {
+  std::atomic<bool> passToShell{false};
+  CMainFrame* frame = nullptr;
+  size_t appliedBase = 0;  // applied notices before the run
+  size_t reported = 0;     // notices whose latency is taken
+  // Raise time of every notice by sequence number.
+  std::vector<LONGLONG> raisedAt;
+  std::vector<LONGLONG> latencies;  // user-interface thread only
+  std::atomic<long> calls{0};
+  long balloons = 0;
+};
+
+ShellWatch& Watch() {
+  static ShellWatch watch;
+  return watch;
+}
+
+BOOL WINAPI WatchedShellNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
+  ShellWatch& watch = Watch();
+  watch.calls.fetch_add(1, std::memory_order_relaxed);
+  if (message == NIM_MODIFY && (data->uFlags & NIF_REALTIME) && data->szInfo[0] == '#' &&
+      watch.frame) {
+    const LONGLONG now = Now();
+    ++watch.balloons;
+    const size_t applied =
+        watch.frame->AppliedServiceEvents(tray::ServiceEventKind::Notification) - watch.appliedBase;
+    for (; watch.reported < applied && watch.reported < watch.raisedAt.size(); ++watch.reported) {
+      watch.latencies.push_back(now - watch.raisedAt[watch.reported]);
+    }
+  }
+  return watch.passToShell ? ::Shell_NotifyIconA(message, data) : TRUE;
+}
+
+double Percentile(std::vector<LONGLONG> values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t index = std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()));
+  return static_cast<double>(values[index]);
+}
+
+struct Result {
+  double p50Us = 0, p99Us = 0, eventsPerSecond = 0, raiseMaxUs = 0;
+  size_t samples = 0, notices = 0, passes = 0;
+};
+
+// Runs on a thread of its own while the user-interface thread runs the frame's loop.
+class Driver {
+ public:
+  Driver(BenchService& service, CMainFrame& frame) : service_(service), frame_(frame), f_(Frequency()) {}
+
+  // Notices at `perThreadPerSecond` from each thread for `seconds`.
+  Result Latency(int perThreadPerSecond, double seconds) {
+    const int perThread = static_cast<int>(perThreadPerSecond * seconds);
+    ShellWatch& watch = Watch();
+    watch.raisedAt.assign(static_cast<size_t>(perThread) * kThreads, 0);
+    RunOnUi([&] {
+      watch.latencies.clear();
+      watch.frame = &frame_;
+      watch.appliedBase = frame_.AppliedServiceEvents(tray::ServiceEventKind::Notification);
+      watch.reported = 0;
+    });
+    std::atomic<LONGLONG> raiseMax{0};
+    // Notices are numbered in the order they enter the frame's queue: the ticket and the raise
+    // go together under this lock (the raising threads still contend for the frame's lock in
+    // the storm run).
+    std::mutex order;
+    size_t nextSequence = 0;
+    const LONGLONG period = f_ / perThreadPerSecond;
+    const LONGLONG start = Now() + f_ / 20;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        // Threads are spread over the period so that their notices do not all come at once.
+        LONGLONG next = start + period * t / kThreads;
+        for (int i = 0; i < perThread; ++i) {
+          // Sleeping, not spinning: eight spinning threads would starve the two cores the
+          // user-interface thread and the wineserver need.
+          while (Now() < next) ::Sleep(1);
+          next += period;
+          std::lock_guard<std::mutex> guard(order);
+          const size_t sequence = nextSequence++;
+          const std::string text = "#" + std::to_string(sequence);
+          const LONGLONG before = Now();
+          watch.raisedAt[sequence] = before;
+          service_.notification(text);
+          Max(raiseMax, Now() - before);
+        }
+      });
+    }
+    for (auto& t : threads) t.join();
+    WaitDrained();
+    Result result;
+    RunOnUi([&] {
+      result.p50Us = Percentile(watch.latencies, 0.50) * 1e6 / f_;
+      result.p99Us = Percentile(watch.latencies, 0.99) * 1e6 / f_;
+      result.samples = watch.latencies.size();
+      for (double q : {0.9, 0.95, 0.98, 0.995, 0.999, 1.0}) {
+        std::fprintf(stderr, "q%.3f %.1f  ", q, Percentile(watch.latencies, q) * 1e6 / f_);
+      }
+      std::fprintf(stderr, "balloons %ld\n", watch.balloons);
+    });
+    result.notices = watch.raisedAt.size();
+    result.passes = 0;
+    result.raiseMaxUs = static_cast<double>(raiseMax.load()) * 1e6 / f_;
+    return result;
+  }
+
+  // A mix of events flat out for `seconds`; what the user-interface thread applied meanwhile.
+  Result Throughput(double seconds) {
+    std::atomic<bool> stop{false};
+    std::atomic<LONGLONG> raiseMax{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        const std::string notice = "storm notice " + std::to_string(t);
+        for (unsigned n = 0; !stop.load(std::memory_order_relaxed); ++n) {
+          const LONGLONG before = Now();
+          switch (n % 4) {
+            case 0: {
+              const auto state = (n / 4) % 2 ? vesk::model::connection::Authorized
+                                             : vesk::model::connection::Connected;
+              service_.connection(state);
+              break;
+            }
+            case 1: service_.monitored((n / 4) % 2 == 0); break;
+            case 2: service_.upload(static_cast<unsigned char>(n % 100)); break;
+            default: service_.notification(notice); break;
+          }
+          Max(raiseMax, Now() - before);
+          // Keep the backlog within reach: a service cannot outrun the client for ever, and
+          // the measure is what the client takes while it always has work.
+          while (!stop.load(std::memory_order_relaxed) && backlog_.load() > 200000) ::Sleep(0);
+        }
+      });
+    }
+    // Warm-up, then count what is applied over the window.
+    ::Sleep(200);
+    const size_t first = Applied();
+    const LONGLONG begin = Now();
+    const DWORD windowMs = static_cast<DWORD>(seconds * 1000);
+    for (DWORD waited = 0; waited < windowMs; waited += 50) {
+      ::Sleep(50);
+      backlog_ = Backlog();
+    }
+    const size_t last = Applied();
+    const LONGLONG end = Now();
+    const size_t backlogAtEnd = Backlog();
+    stop = true;
+    for (auto& t : threads) t.join();
+    WaitDrained();
+    Result result;
+    result.eventsPerSecond = static_cast<double>(last - first) * f_ / static_cast<double>(end - begin);
+    result.raiseMaxUs = static_cast<double>(raiseMax.load()) * 1e6 / f_;
+    if (backlogAtEnd == 0) std::fprintf(stderr, "event_bench: the client ran dry; rate is the offered one\n");
+    return result;
+  }
+
+  void Close() { ::PostMessageA(frame_.m_hWnd, WM_CLOSE, 0, 0); }
+
+ private:
+  static void Max(std::atomic<LONGLONG>& max, LONGLONG value) {
+    LONGLONG seen = max.load();
+    while (value > seen && !max.compare_exchange_weak(seen, value)) {
+    }
+  }
+
+  // The frame's counters are the user-interface thread's: read them there.
+  void RunOnUi(const std::function<void()>& work) {
+    std::function<void()> copy = work;
+    ::SendMessageTimeoutA(runner_, WM_APP, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, 60000,
+                          nullptr);
+  }
+  size_t Applied() {
+    size_t applied = 0;
+    RunOnUi([&] {
+      for (std::size_t k = 0; k < tray::kServiceEventKinds; ++k) {
+        applied += frame_.AppliedServiceEvents(static_cast<tray::ServiceEventKind>(k));
+      }
+    });
+    return applied;
+  }
+  size_t Backlog() {
+    size_t backlog = 0;
+    RunOnUi([&] { backlog = frame_.PendingServiceEvents(); });
+    return backlog;
+  }
+  void WaitDrained() {
+    while (Backlog() != 0) ::Sleep(5);
+  }
+
+ public:
+  HWND runner_ = nullptr;  // a window of the user-interface thread that runs RunOnUi's work
+
+ private:
+  BenchService& service_;
+  CMainFrame& frame_;
+  LONGLONG f_;
+  std::atomic<size_t> backlog_{0};
+};
+
+LRESULT CALLBACK RunnerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_APP) {
+    (*reinterpret_cast<std::function<void()>*>(lParam))();
+    return 0;
+  }
+  return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+int main() {
+  g_appModule.Initialize(::GetModuleHandleA(nullptr));
+  CMessageLoop loop;
+  g_appModule.RegisterLoop(&loop);
+
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &RunnerProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "SivrelEventBenchRunner";
+  ::RegisterClassA(&wc);
+  HWND runner = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, nullptr);
+
+  BenchService service;
+  FrameEdges edges;
+  edges.service.getService = &HandOut;
+  edges.service.context = &service;
+  edges.tray.shellNotifyIcon = &WatchedShellNotifyIcon;
+  int code = 1;
+  Result seam, seamThroughput, real, realThroughput;
+  {
+    CMainFrame frame(edges);
+    if (!frame.CreateEx()) {
+      std::fprintf(stderr, "event_bench: the frame could not be created\n");
+      return 2;
+    }
+    Driver driver(service, frame);
+    driver.runner_ = runner;
+    std::thread control([&] {
+      seam = driver.Latency(2500, 2.0);            // 8 x 2500 = 20000 notices/s
+      seamThroughput = driver.Throughput(2.0);
+      Watch().passToShell = true;
+      real = driver.Latency(25, 2.0);              // 200 notices/s: the shell is slow
+      realThroughput = driver.Throughput(2.0);
+      driver.Close();
+    });
+    code = loop.Run();
+    control.join();
+  }
+  g_appModule.UnregisterLoop();
+
+  std::printf("p50_us %.1f\n", seam.p50Us);
+  std::printf("p99_us %.1f\n", seam.p99Us);
+  std::printf("events_per_s %.0f\n", seamThroughput.eventsPerSecond);
+  std::printf("# seam: latency of %zu of %zu notices; longest raise %.1f us (latency run),"
+              " %.1f us (storm, 8 threads on the machine's cores)\n",
+              seam.samples, seam.notices, seam.raiseMaxUs, seamThroughput.raiseMaxUs);
+  std::printf("real_area_p50_us %.1f\n", real.p50Us);
+  std::printf("real_area_p99_us %.1f\n", real.p99Us);
+  std::printf("real_area_events_per_s %.0f\n", realThroughput.eventsPerSecond);
+  std::printf("# real area: latency of %zu of %zu notices\n", real.samples, real.notices);
+  return code == 1 ? 0 : 3;
+}
