@@ -65,6 +65,14 @@ if [ ! -f "$stamp" ]; then
   wineserver -w
   touch "$stamp"
 fi
+# Wine's own fonts (Tahoma, which "Microsoft Sans Serif" and "MS Shell Dlg" stand for) must be in
+# the prefix's Fonts folder. wineboot copies them from a folder beside Wine's DLLs, but Debian's
+# fonts-wine puts them under /usr/share/wine/fonts, so without this every dialog font falls back
+# to a host font of other metrics and the comments window's controls move against its skin.
+if [ -d /usr/share/wine/fonts ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 # Every process runs on a virtual desktop named Default. Naming it only on explorer's command line
 # is not enough: the first window of any process (explorer's own included) starts Wine's desktop
 # process for "Default", and without these keys that one is a plain desktop without a taskbar.
