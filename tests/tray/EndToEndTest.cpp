@@ -139,13 +139,18 @@ TEST(EndToEnd, RecordingCommentUploadRestartAndExit) {
   // Connected and authorised (the simulator's own sequence): the comment box is offered.
   ASSERT_TRUE(WaitFor(client.process, [&] { return client.Shown(IDC_COMMENT); }))
       << "the connection sequence never made the service ready";
-  // The connection drops: box and button go; it comes back: they return.
+  // The connection drops: box and button go; it comes back: they return. The client's thread
+  // shows or hides them one after the other, so both are waited for: between the two calls this
+  // process can see one changed and the other not yet.
   EXPECT_EQ(client.Control("connection 0"), "raised connection state 0");
-  ASSERT_TRUE(WaitFor(client.process, [&] { return !client.Shown(IDC_COMMENT); }));
-  EXPECT_FALSE(client.Shown(IDC_START_SUBMIT));
+  EXPECT_TRUE(WaitFor(client.process, [&] {
+    return !client.Shown(IDC_COMMENT) && !client.Shown(IDC_START_SUBMIT);
+  })) << "comment box or Submit still shown without a connection";
   client.Control("connection 1");
   client.Control("connection 3");
-  ASSERT_TRUE(WaitFor(client.process, [&] { return client.Shown(IDC_COMMENT); }));
+  ASSERT_TRUE(WaitFor(client.process, [&] {
+    return client.Shown(IDC_COMMENT) && client.Shown(IDC_START_SUBMIT);
+  }));
 
   // A comment typed and submitted arrives in the service's log.
   HWND box = ::GetDlgItem(client.comments, IDC_COMMENT);
@@ -163,8 +168,9 @@ TEST(EndToEnd, RecordingCommentUploadRestartAndExit) {
   client.Control("upload 40");
   ASSERT_TRUE(WaitFor(client.process, [&] { return client.Shown(IDC_UPLOADING); }));
   client.Control("upload 250");
-  ASSERT_TRUE(WaitFor(client.process, [&] { return client.Shown(IDC_UPLOADED); }));
-  EXPECT_FALSE(client.Shown(IDC_UPLOADING));
+  EXPECT_TRUE(WaitFor(client.process, [&] {
+    return client.Shown(IDC_UPLOADED) && !client.Shown(IDC_UPLOADING);
+  })) << "the upload did not end as done";
 
   // Restart: the service is stopped and started again, the window returns to its idle look.
   const size_t starts = [&] {
