@@ -1,16 +1,13 @@
 #include "comments/SkinRegion.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "comments/RegionRuns.h"
 #include "framework/HandleTraits.h"
 
 namespace {
-
-// Rows per read: 16 rows of the 192-DPI skin are 58 KB.
-constexpr int kBandRows = 16;
 
 // COLORREF is 0x00BBGGRR; a 32-bit device-independent pixel is 0x00RRGGBB.
 std::uint32_t DibPixelOf(COLORREF colour) {
@@ -27,36 +24,39 @@ const SkinPlatformApi& RealSkinPlatformApi() {
 }
 
 HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api) {
+  std::vector<std::uint32_t> pixels;
+  return BuildSkinRegion(dc, bitmap, key, api, pixels);
+}
+
+HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api,
+                     std::vector<std::uint32_t>& pixels) {
   BITMAP bm{};
   if (::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm || bm.bmWidth <= 0 || bm.bmHeight <= 0) {
     return nullptr;
   }
-  // The pixels are read in bands of rows into one small buffer that is reused: a buffer for the
-  // whole bitmap (1.4 MB for the 192-DPI skin) costs more in first touches of fresh memory than
-  // all the reads together. Each read asks for 32 bits per pixel whatever the bitmap's format.
-  // The header describes the whole bitmap bottom-up, the documented form for reading some of its
-  // rows (start counted from the bottom row); a band's rows arrive bottom row first.
+  // One read of the whole bitmap, 32 bits per pixel whatever its format, top row first (negative
+  // height), so that the scan walks the rows in the order of the region's rectangles.
   const int width = bm.bmWidth;
   const int height = bm.bmHeight;
-  const int bandRows = std::min(kBandRows, height);
-  std::vector<std::uint32_t> band(static_cast<std::size_t>(width) * bandRows);
-  skin::RunScanner scanner(width, DibPixelOf(key));
-  for (int top = 0; top < height; top += bandRows) {
-    const int rows = std::min(bandRows, height - top);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    const UINT firstFromBottom = static_cast<UINT>(height - top - rows);
-    if (api.getDIBits(dc, bitmap, firstFromBottom, static_cast<UINT>(rows), band.data(), &info,
-                      DIB_RGB_COLORS) != rows) {
-      return nullptr;
-    }
-    for (int k = rows - 1; k >= 0; --k) scanner.AddRow(band.data() + static_cast<std::size_t>(k) * width);
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  try {
+    pixels.resize(count);
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // no memory for the read: the same failure as a refused read
   }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  if (api.getDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
+                    DIB_RGB_COLORS) != height) {
+    return nullptr;
+  }
+  skin::RunScanner scanner(width, DibPixelOf(key));
+  for (int y = 0; y < height; ++y) scanner.AddRow(pixels.data() + static_cast<std::size_t>(y) * width);
   const std::vector<skin::RunRect> runs = scanner.Take();
 
   // RGNDATA: the header followed by the rectangles, in the banded order the scan produces.

@@ -3,6 +3,9 @@
 // replaces, kept as the reference that tests and the benchmark compare against.
 #include <windows.h>
 
+#include <cstdint>
+#include <vector>
+
 // The platform calls of skinning whose failure the skin must survive; tests substitute them.
 struct SkinPlatformApi {
   LONG(WINAPI* getWindowLong)(HWND, int);
@@ -17,9 +20,13 @@ const SkinPlatformApi& RealSkinPlatformApi();
 
 // The region of `bitmap`'s pixels other than `key`, or null when the pixels cannot be read or the
 // region cannot be made. `dc` is a memory device context that does not hold `bitmap` (the pixels
-// of a bitmap selected into a context cannot be read). The pixels are read in bands of rows, a
-// few reads in all, and the region is made in one call from all runs.
+// of a bitmap selected into a context cannot be read). The pixels are read in one call into
+// memory, and the region is made in one call from all runs.
 HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api);
+// The same, reading into `pixels` (resized to the bitmap): a caller that builds regions again and
+// again keeps one buffer and so does not pay for fresh memory each time.
+HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api,
+                     std::vector<std::uint32_t>& pixels);
 
 // The same region made pixel by pixel: GetPixel on every pixel of a memory context holding the
 // bitmap, and each run OR-combined into the region on its own. Null when a combination fails.

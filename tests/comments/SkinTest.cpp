@@ -101,9 +101,7 @@ TEST(SkinRegion, BulkEqualsThePixelByPixelReference) {
     EXPECT_EQ(NULLREGION, ::GetRgnBox(bulk.get(), &box));
   }
   {
-    SCOPED_TRACE("taller than one read: a triangle, key rows on both sides of a read's edge");
-    // The pixels are read 16 rows at a time: rows 15 and 16, 31 and 32 straddle the edges, and
-    // the 33rd row is a read of its own. The triangle would show any row read upside down.
+    SCOPED_TRACE("a triangle with lone key rows: any row read upside down or out of order shows");
     auto key = [](int x, int y) { return y == 15 || y == 16 || y == 31 || x > y + 3; };
     BitmapHandle bitmap(MakeBitmap(40, 33, [&](int x, int y) { return key(x, y) ? kKey : RGB(9, 9, 9); }));
     ExpectRegionsAgree(bitmap.get(), key);
@@ -192,6 +190,66 @@ HBITMAP ShapedBitmap() {
     const int cx = x < 60 ? x : 119 - x, cy = y < 40 ? y : 79 - y;
     return cx + cy < 10 ? kKey : RGB(240, 240, 240);
   });
+}
+
+// What the bulk way asked of GetDIBits, read by the seam below.
+struct DibReads {
+  int calls = 0;
+  UINT start = 0, lines = 0;
+  LONG height = 0;
+  WORD bits = 0;
+  bool selected = false;  // the bitmap was in a device context at the time
+};
+DibReads g_reads;
+
+int WINAPI RecordingGetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits,
+                              LPBITMAPINFO info, UINT usage) {
+  ++g_reads.calls;
+  g_reads.start = start;
+  g_reads.lines = lines;
+  g_reads.height = info->bmiHeader.biHeight;
+  g_reads.bits = info->bmiHeader.biBitCount;
+  // A bitmap can be selected into one context at a time: if this one succeeds, it was free.
+  HDC probe = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(probe, bitmap);
+  g_reads.selected = old == nullptr;
+  if (old) ::SelectObject(probe, old);
+  ::DeleteDC(probe);
+  return ::GetDIBits(dc, bitmap, start, lines, bits, info, usage);
+}
+
+TEST(SkinRegion, PixelsAreReadOnceTopDownAndTheBufferCanBeKept) {
+  SkinPlatformApi api = RealSkinPlatformApi();
+  api.getDIBits = &RecordingGetDIBits;
+  auto key = [](int x, int y) { return x > y; };
+  BitmapHandle tall(MakeBitmap(7, 50, [&](int x, int y) { return key(x, y) ? kKey : RGB(3, 3, 3); }));
+  BitmapHandle wide(MakeBitmap(90, 4, [&](int x, int y) { return key(x, y) ? kKey : RGB(3, 3, 3); }));
+  MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+  std::vector<std::uint32_t> kept;
+  for (HBITMAP bitmap : {tall.get(), wide.get(), tall.get()}) {
+    const SIZE size = commentstest::BitmapSize(bitmap);
+    SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
+    g_reads = DibReads{};
+    RegionHandle bulk(BuildSkinRegion(dc.get(), bitmap, kKey, api, kept));
+    ASSERT_TRUE(bulk);
+    EXPECT_EQ(1, g_reads.calls);
+    EXPECT_EQ(0u, g_reads.start);
+    EXPECT_EQ(static_cast<UINT>(size.cy), g_reads.lines);
+    EXPECT_EQ(-size.cy, g_reads.height) << "top-down";
+    EXPECT_EQ(32, g_reads.bits);
+    EXPECT_FALSE(g_reads.selected);
+    RegionHandle reference(BuildSkinRegionPerPixel(bitmap, kKey));
+    EXPECT_TRUE(::EqualRgn(bulk.get(), reference.get()));
+  }
+  {
+    SCOPED_TRACE("through the skin: the read comes before the bitmap goes into the surface");
+    SkinBed bed(ShapedBitmap());
+    bed.api.getDIBits = &RecordingGetDIBits;
+    g_reads = DibReads{};
+    EXPECT_TRUE(bed.dlg.ApplySkin());
+    EXPECT_EQ(1, g_reads.calls);
+    EXPECT_FALSE(g_reads.selected);
+  }
 }
 
 TEST(SkinDialog, FailurePaths) {

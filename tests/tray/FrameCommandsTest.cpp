@@ -103,7 +103,9 @@ TEST(TrayCommands, RightClickShowsTheFiveEntriesWithOpenBold) {
       EXPECT_EQ(seen[i].id, expected[i].id);
     }
     EXPECT_EQ(seen[i].isDefault, expected[i].isDefault);
-    if (!expected[i].separator) EXPECT_EQ(seen[i].state, 0u) << "no entry is greyed or marked";
+    if (!expected[i].separator) {
+      EXPECT_EQ(seen[i].state, 0u) << "no entry is greyed or marked";
+    }
   }
   const auto menus = EdgeLog::Get().MenuCalls();
   ASSERT_EQ(menus.size(), 1u);
