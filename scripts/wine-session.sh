@@ -73,11 +73,14 @@ if [ -d /usr/share/wine/fonts ]; then
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
+# A crashing program gets winedbg, which by default opens its crash dialog on the desktop and
+# waits there for a click, so a crash in a test became a hang until the test's timeout, with no
+# trace. Without the dialog winedbg prints the backtrace to the console and ends the process.
 # Every process runs on a virtual desktop named Default. Naming it only on explorer's command line
 # is not enough: the first window of any process (explorer's own included) starts Wine's desktop
 # process for "Default", and without these keys that one is a plain desktop without a taskbar.
 settings="$(mktemp --suffix=.reg)"
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n' \
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n' \
   "$dpi" "$size" >"$settings"
 wine reg import "$(winepath -w "$settings" 2>/dev/null)" >/dev/null 2>&1
 rm -f "$settings"
