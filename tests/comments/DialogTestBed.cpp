@@ -61,21 +61,8 @@ DialogBed::~DialogBed() {
 }
 
 bool DialogBed::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-  for (;;) {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!m_loop.FilterMessage(&msg)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-      }
-    }
-    if (done()) return true;
-    const ULONGLONG now = ::GetTickCount64();
-    if (now >= deadline) return done();
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
-                                  QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-  }
+  return wintest::PumpUntil(done, timeoutMs,
+                            [this](MSG& msg) { return m_loop.FilterMessage(&msg) != FALSE; });
 }
 
 void DialogBed::Pump() {

@@ -5,10 +5,16 @@
 namespace wintest {
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  return PumpUntil(done, timeoutMs, [](MSG&) { return false; });
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs,
+               const std::function<bool(MSG&)>& consumes) {
   const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
   for (;;) {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (consumes(msg)) continue;
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }

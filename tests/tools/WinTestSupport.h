@@ -11,6 +11,10 @@ namespace wintest {
 
 // Pumps this thread's messages until `done` answers true or `timeoutMs` passes; answers `done()`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// The same, offering each message to `consumes` first, as a message loop offers it to its filters;
+// a message it consumes is not dispatched.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs,
+               const std::function<bool(MSG&)>& consumes);
 
 // Pumps until the queue is empty (no message for one pass), at most `timeoutMs`.
 void PumpIdle(DWORD timeoutMs = 200);
