@@ -12,7 +12,8 @@
   bitmaps, the "GIF" resource, version and manifest are what they must be, and there is no
   icon, string table or accelerator table 201;
 - with --reproduce, regenerating from res/art/ gives byte-identical files (needs rsvg-convert
-  and the Open Sans fonts).
+  and the fonts named in artwork/fonts.py), while the machine's own fontconfig would pick other
+  font files for the same families (so installed fonts demonstrably do not matter).
 
 Prints one line per check and ends with "N passed, N failed"; exits 1 on any failure.
 """
@@ -28,7 +29,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from artwork import gif  # noqa: E402
+from artwork import fonts, gif  # noqa: E402
 from artwork.catalogue import (BUSY_COLOURS, BUSY_DELAY, BUSY_DISPOSAL, BUSY_FRAMES, BUSY_GIF,  # noqa: E402
                                BUSY_GIF_ID, BUSY_SIZE, DPI_SETS, ICON_SIZES, ICONS, PICTURES)
 from artwork.raster import read_bmp24, read_ico  # noqa: E402
@@ -82,13 +83,13 @@ class Checks:
 
     def run(self, name, fn, *args):
         try:
-            fn(*args)
+            note = fn(*args)
         except Exception as error:  # a check reports every fault and goes on with the next
             self.failed += 1
             print("FAIL %s: %s" % (name, error))
         else:
             self.passed += 1
-            print("ok   %s" % name)
+            print("ok   %s%s" % (name, ": %s" % note if isinstance(note, str) else ""))
 
 
 def expect(condition, message):
@@ -373,17 +374,37 @@ def check_compiled(resources):
     expect(set(kinds) == known, "resource types %s" % sorted(map(str, kinds)))
 
 
-def check_reproduces(work):
+def regenerate(work):
     out = os.path.join(work, "regenerated")
     shutil.rmtree(out, ignore_errors=True)
     result = subprocess.run([sys.executable, os.path.join(ROOT, "scripts", "make-artwork.py"), "--out", out],
                             capture_output=True, text=True)
     expect(result.returncode == 0, "generator failed: %s" % (result.stderr.strip() or result.stdout.strip()))
+    return out
+
+
+def check_reproduces(out):
     files = [os.path.join("res", icon.file) for icon in ICONS]
     files += [os.path.join("res", p.file(d)) for p in PICTURES for d in DPI_SETS]
     files += [os.path.join("res", BUSY_GIF), os.path.join("docs", "contact-sheet.png")]
     differ = [f for f in files if read(os.path.join(out, f)) != read(os.path.join(ROOT, f))]
     expect(not differ, "regenerated files differ from the committed ones: %s" % differ)
+
+
+def check_other_fonts_in_play():
+    """The machine's own fontconfig picks another file than the generator's for a family the
+    artwork uses (setup installs fonts-liberation2, whose newer "Liberation Sans" wins there), so
+    the byte-for-byte regeneration above shows that installed fonts do not leak into the pictures."""
+    env = {k: v for k, v in os.environ.items() if k not in ("FONTCONFIG_FILE", "FONTCONFIG_PATH")}
+    other = {}
+    for (family, style), (path, _) in fonts.FONTS.items():
+        got = fonts.resolve(family, style, env)
+        if os.path.realpath(got) != os.path.realpath(path):
+            other["%s %s" % (family, style)] = got
+    expect(other, "this machine's fontconfig picks the generator's own files for every family, so the "
+                  "regeneration proves nothing about other fonts: apt-get install fonts-liberation2 "
+                  "fonts-dejavu-extra (scripts/setup-deps.sh)")
+    return "the machine itself would draw %s" % ", ".join("%s from %s" % kv for kv in sorted(other.items()))
 
 
 def main():
@@ -414,7 +435,11 @@ def main():
     if resources:
         checks.run("compiled menu, templates, icons, bitmaps, GIF, version, manifest", check_compiled, resources)
     if args.reproduce:
-        checks.run("regeneration reproduces the committed files", check_reproduces, work)
+        regenerated = []
+        checks.run("regeneration from res/art/ runs", lambda: regenerated.append(regenerate(work)))
+        if regenerated:
+            checks.run("regeneration reproduces the committed files", check_reproduces, regenerated[0])
+            checks.run("other fonts on the machine are in play and ignored", check_other_fonts_in_play)
     if not args.work:
         shutil.rmtree(work, ignore_errors=True)
     print("%d passed, %d failed" % (checks.passed, checks.failed))

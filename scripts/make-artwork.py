@@ -5,7 +5,8 @@
 
 Writes res/icons/*.ico, res/bitmaps/*.bmp, res/gif/busy.gif and docs/contact-sheet.png
 under DIR (default: the repository), so the check can regenerate into a scratch folder and
-compare. Needs rsvg-convert (librsvg2-bin) and the Open Sans fonts (fonts-open-sans).
+compare. Needs rsvg-convert (librsvg2-bin), fc-match (fontconfig) and the fonts artwork/fonts.py names
+(fonts-open-sans, fonts-liberation); other installed fonts are never seen.
 The outputs are committed: building the program never runs this.
 """
 
@@ -17,9 +18,10 @@ from concurrent.futures import ThreadPoolExecutor
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from artwork import busy, contact_sheet  # noqa: E402
+from artwork.fonts import FontError  # noqa: E402
 from artwork.catalogue import BUSY_GIF, DPI_SETS, ICON_SIZES, ICONS, PICTURES  # noqa: E402
 from artwork.raster import write_bmp24, write_ico  # noqa: E402
-from artwork.render import render_svg_file, require_tools  # noqa: E402
+from artwork.render import ToolError, render_svg_file, require_tools  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ART = os.path.join(ROOT, "res", "art")
@@ -77,4 +79,7 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    try:
+        main()
+    except (ToolError, FontError) as error:
+        sys.exit("make-artwork: %s" % error)

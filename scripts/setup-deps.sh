@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the run command need on a fresh Debian machine.
 # Idempotent: packages already present are not fetched again, and apt's lists are refreshed only
-# when something is missing.
+# when something is missing. The artwork is drawn with fonts-open-sans and fonts-liberation only;
+# fonts-liberation2 and fonts-dejavu-extra are here so that the artwork check can show that other
+# fonts on the machine (these win fontconfig's match for the same family names) change no byte.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -9,7 +11,8 @@ packages=(
   libboost-dev libboost-thread-dev libboost-date-time-dev libboost-chrono-dev
   googletest libgtest-dev libbenchmark-dev libgif-dev
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick gifsicle
-  icoutils librsvg2-bin fonts-open-sans
+  icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation
+  fonts-liberation2 fonts-dejavu-extra
   dpkg-dev
 )
 missing=()

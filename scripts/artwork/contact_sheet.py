@@ -7,9 +7,7 @@ from xml.sax.saxutils import escape
 from . import gif
 from .catalogue import DPI_SETS, ICON_SIZES, ICONS, PICTURES
 from .raster import Image, read_png, write_png
-from .render import FONT_FAMILY, render_svg_text
-
-import subprocess
+from .render import FONT_FAMILY, render_svg_text, rsvg_convert
 
 PAGE = "#FFFFFF"
 INK = "#1B1B1B"
@@ -273,10 +271,7 @@ def build(icon_images, pictures, animation):
         x += canvas.width + 40
     sheet.grow(x, y + 24 + 190 + MARGIN)
 
-    result = subprocess.run(["rsvg-convert", "--format=png"], input=sheet.svg().encode("utf-8"), capture_output=True)
-    if result.returncode != 0:
-        raise RuntimeError("rsvg-convert failed on the contact sheet: %s" % result.stderr.decode(errors="replace"))
-    return result.stdout
+    return rsvg_convert(sheet.svg())
 
 
 def decoded_frames(animation):

@@ -1,15 +1,14 @@
 """Vector sources to pixels, through Debian's rsvg-convert."""
 
-import os
 import shutil
 import subprocess
 import xml.etree.ElementTree as ET
 
+from . import fonts
 from .raster import read_png
 
 SVG_NS = "http://www.w3.org/2000/svg"
 FONT_FAMILY = "Open Sans"
-FONT_FILE_PREFIX = "OpenSans-"   # fontconfig must resolve the family to Debian's fonts-open-sans
 
 
 class ToolError(RuntimeError):
@@ -17,25 +16,26 @@ class ToolError(RuntimeError):
 
 
 def require_tools():
-    """Fail early and clearly when the renderer or the font is missing; a silent font fallback
+    """Fail early and clearly when the renderer or a font is missing; a silent font fallback
     would give pictures with other metrics (and text overflowing its place)."""
     if not shutil.which("rsvg-convert"):
         raise ToolError("rsvg-convert not found: apt-get install librsvg2-bin")
-    for style in ("Regular", "Semibold"):
-        match = subprocess.run(["fc-match", "-f", "%{file}", "%s:style=%s" % (FONT_FAMILY, style)],
-                               capture_output=True, text=True).stdout
-        if FONT_FILE_PREFIX not in os.path.basename(match):
-            raise ToolError("font '%s %s' resolves to %r: apt-get install fonts-open-sans"
-                            % (FONT_FAMILY, style, match))
+    fonts.check_private_world()
+
+
+def rsvg_convert(svg_text, *options):
+    """PNG bytes of SVG markup, drawn with only the fonts the artwork names (see fonts.py)."""
+    fonts.require_listed_families(svg_text)
+    result = subprocess.run(["rsvg-convert", "--format=png"] + list(options), input=svg_text.encode("utf-8"),
+                            capture_output=True, env=fonts.environment())
+    if result.returncode != 0:
+        raise ToolError("rsvg-convert failed: %s" % result.stderr.decode(errors="replace").strip())
+    return result.stdout
 
 
 def render_svg_text(svg_text, width, height):
     """Render SVG markup to exactly width x height pixels (the drawing is stretched to fit)."""
-    result = subprocess.run(["rsvg-convert", "--format=png", "--width=%d" % width, "--height=%d" % height],
-                            input=svg_text.encode("utf-8"), capture_output=True)
-    if result.returncode != 0:
-        raise ToolError("rsvg-convert failed: %s" % result.stderr.decode(errors="replace").strip())
-    image = read_png(result.stdout)
+    image = read_png(rsvg_convert(svg_text, "--width=%d" % width, "--height=%d" % height))
     if (image.width, image.height) != (width, height):
         raise ToolError("rsvg-convert made %dx%d, asked for %dx%d" % (image.width, image.height, width, height))
     return image
