@@ -13,7 +13,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick gifsicle
   icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation
   fonts-liberation2 fonts-dejavu-extra
-  dpkg-dev
+  dpkg-dev python3
 )
 missing=()
 for p in "${packages[@]}"; do
