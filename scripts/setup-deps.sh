@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the run command need on a fresh Debian machine.
 # Idempotent: packages already present are not fetched again, and apt's lists are refreshed only
-# when something is missing. The artwork is drawn with fonts-open-sans and fonts-liberation only;
+# when something is missing.
+#   setup-deps.sh               the project's packages
+#   setup-deps.sh PACKAGE...    only these (scripts/clean-room.sh brings debootstrap this way)
+# The artwork is drawn with fonts-open-sans and fonts-liberation only;
 # fonts-liberation2 and fonts-dejavu-extra are here so that the artwork check can show that other
 # fonts on the machine (these win fontconfig's match for the same family names) change no byte.
 set -euo pipefail
@@ -15,6 +18,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-extra
   dpkg-dev python3
 )
+[ $# -eq 0 ] || packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
