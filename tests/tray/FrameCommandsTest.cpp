@@ -6,6 +6,7 @@
 
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TrayTestSupport.h"
@@ -254,7 +255,8 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   const size_t before = EdgeLog::Get().ShellCalls().size();
   // While the service stops and starts it reports a disconnection, the recording's end and an
   // upload; the notice still shows.
-  h.service.duringStop = [&] {
+  h.service.duringCall = [&](const std::string& call) {
+    if (call != "Stop") return;
     h.service.OnEventThread([&] {
       h.service.RaiseConnection(vesk::model::connection::Disconnected);
       h.service.RaiseRecording(0);
@@ -263,7 +265,7 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
     });
   };
   h.Command(ID_TRAY_RESTART);
-  h.service.duringStop = nullptr;
+  h.service.duringCall = nullptr;
   ASSERT_TRUE(h.Settle());
   Lines all = EdgeLog::Get().Described();
   EXPECT_EQ(Lines(all.begin() + static_cast<long>(before), all.end()),
@@ -272,7 +274,7 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   EXPECT_TRUE(h.frame->Status().connected) << "the dropped Disconnected changed nothing";
   EXPECT_FALSE(h.frame->CommentsDialog().m_bRecording);
   EXPECT_FALSE(h.ControlShown(IDC_UPLOADING));
-  const Lines calls = h.service.Calls();
+  const Lines calls = h.service.Operations();
   EXPECT_EQ(Lines(calls.end() - 2, calls.end()), (Lines{"Stop", "Start"}));
   // Events after the restart count again; the icon still showed the recording until now.
   EXPECT_EQ(EdgeLog::Get().ShellCalls().back().iconId, 207);
@@ -306,7 +308,7 @@ TEST(TrayCommands, TheAutoRecordToggleStartsAndStopsTheCycleAndMarksItsEntry) {
   ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") == 2; }, 5000));
   h.Command(ID_RECORDING_START);
   EXPECT_EQ(h.service.CountOf("StartRecording"), 3);
-  EXPECT_EQ(h.service.ThreadOfLast("StartRecording"), ::GetCurrentThreadId());
+  EXPECT_EQ(h.service.ThreadOfLast("StartRecording"), std::this_thread::get_id());
 }
 
 TEST(TrayCommands, TheAboutCommandShowsTheAboutBoxModally) {
@@ -399,9 +401,9 @@ TEST(TrayCommands, ExitClosesWithCodeOneAndLateEventsChangeOnlyWhatTheyMay) {
   EXPECT_EQ(Lines(all.begin() + static_cast<long>(before), all.end()),
             (Lines{"balloon off", "balloon 'Calyra' 'late notice'"}));
   EXPECT_FALSE(h.frame->Status().authorized);
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start", "Stop"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop"}));
   h.frame.reset();
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start", "Stop", "Stop", "Release"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop", "Stop", "Release"}));
   EXPECT_EQ(EdgeLog::Get().Described().back(), "delete");
 }
 

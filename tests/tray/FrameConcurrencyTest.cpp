@@ -40,7 +40,7 @@ class Storm {
  public:
   // `recording`: recording kinds too, each start or stop reshaping the comments window (the
   // costliest event to apply, so long storms leave it out).
-  Storm(traytest::FakeRecorderService& service, int threads, int notices, bool recording = true) {
+  Storm(sivrel_test::FakeRecorderService& service, int threads, int notices, bool recording = true) {
     for (int t = 0; t < threads; ++t) {
       threads_.emplace_back([&service, t, notices, recording, this] {
         for (int n = 0; notices < 0 ? !stop_.load() : n < notices; ++n) {

@@ -30,7 +30,7 @@ Lines CallsSince(size_t from) {
 
 struct Step {
   const char* what;
-  std::function<void(traytest::FakeRecorderService&)> raise;
+  std::function<void(sivrel_test::FakeRecorderService&)> raise;
   Lines expected;
 };
 
@@ -72,7 +72,7 @@ TEST(TrayFrame, CreationAddsTheNotConnectedIconWithTheFullRecord) {
   EXPECT_EQ(add.callbackMessage, ::RegisterWindowMessageA("WM_TRAYICON"));
   EXPECT_TRUE(h.frame->m_bInstalled);
   // The service is started last, after the handlers are in place.
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start"}));
   EXPECT_FALSE(::IsWindowVisible(h.Window()));
   EXPECT_FALSE(::IsWindowVisible(h.Comments()));
 }
@@ -369,7 +369,7 @@ TEST(TrayFrame, DestructionStopsAndReleasesTheServiceThenDeletesTheIcon) {
   EXPECT_EQ(EdgeLog::Get().Described(), (Lines{"add 208 'Not Connected'"}));
   h.frame.reset();
   EXPECT_EQ(EdgeLog::Get().Described(), (Lines{"add 208 'Not Connected'", "delete"}));
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start", "Stop", "Release"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop", "Release"}));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeRecorderService.h"
+#include "tools/FakeRecorderService.h"
 #include "app/MessageLoop.h"
 #include "tray/FrameEdges.h"
 #include "tray/MainFrame.h"
@@ -138,7 +138,7 @@ class FrameHarness {
   FrameHarness();
   ~FrameHarness();
 
-  FakeRecorderService service;
+  sivrel_test::FakeRecorderService service;
   std::unique_ptr<CMainFrame> frame;
   CMessageLoop loop;
 
