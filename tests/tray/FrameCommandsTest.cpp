@@ -283,32 +283,90 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   EXPECT_EQ(EdgeLog::Get().Described().back(), "icon+tip 210 'Connected'");
 }
 
-TEST(TrayCommands, TheAutoRecordToggleStartsAndStopsTheCycleAndMarksItsEntry) {
-  FrameHarness h;
-  ASSERT_TRUE(h.Create());
-  h.Command(ID_AUTORECORD_TOGGLE);
-  ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") == 1; }, 5000));
-  // While a cycle runs, a menu that had the entry would show it checked; menu 201 has none.
+// Whether a menu that had the auto-record entry would show it checked (menu 201 has none).
+bool AutoRecordMarked(FrameHarness& h) {
   HMENU popup = ::CreatePopupMenu();
   ::AppendMenuA(popup, MF_STRING, ID_AUTORECORD_TOGGLE, "Auto");
   h.frame->PrepareMenu(popup);
-  EXPECT_EQ(::GetMenuState(popup, ID_AUTORECORD_TOGGLE, MF_BYCOMMAND) & MF_CHECKED,
-            static_cast<UINT>(MF_CHECKED));
-  h.Command(ID_AUTORECORD_TOGGLE);
-  HMENU fresh = ::CreatePopupMenu();
-  ::AppendMenuA(fresh, MF_STRING, ID_AUTORECORD_TOGGLE, "Auto");
-  h.frame->PrepareMenu(fresh);
-  EXPECT_EQ(::GetMenuState(fresh, ID_AUTORECORD_TOGGLE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  const bool marked = (::GetMenuState(popup, ID_AUTORECORD_TOGGLE, MF_BYCOMMAND) & MF_CHECKED) != 0;
   ::DestroyMenu(popup);
-  ::DestroyMenu(fresh);
+  return marked;
+}
+
+// Mended: Restart and close applied only what their drain's time slice allowed. Restart's
+// leftovers then acted on the restarted service (a recording start brought the recording look
+// back), and close's were freed with the window instead of shown.
+TEST(TrayCommands, RestartAndCloseApplyEveryEventRaisedBeforeThemWhateverTheTimeSlice) {
+  constexpr size_t kNotices = 150;  // more than a drain applies before it first reads its clock
+  FrameHarness h;
+  ASSERT_TRUE(h.Create());
+  h.service.Connection(vesk::model::connection::Connected);
+  h.service.Connection(vesk::model::connection::Authorized);
+  ASSERT_TRUE(h.Settle());
+  EdgeLog::Get().EndEverySlice(true);
+  const auto notices = [&] { return h.frame->AppliedServiceEvents(tray::ServiceEventKind::Notification); };
+  // Raised back to back on the service's thread; this thread pumps nothing before the command.
+  const auto raise = [&](const std::string& prefix) {
+    h.service.OnEventThread([&] {
+      for (size_t n = 0; n < kNotices; ++n) h.service.RaiseNotification(prefix + std::to_string(n));
+    });
+  };
+  {
+    SCOPED_TRACE("Restart");
+    raise("before restart ");
+    h.service.Recording(1);
+    size_t appliedAtStop = 0;
+    h.service.duringCall = [&](const std::string& call) {
+      if (call == "Stop") appliedAtStop = notices();
+    };
+    h.Command(ID_TRAY_RESTART);
+    h.service.duringCall = nullptr;
+    EXPECT_EQ(appliedAtStop, kNotices) << "every notice took effect before the service stopped";
+    ASSERT_TRUE(h.Settle());
+    EXPECT_FALSE(h.frame->Status().recording);
+    EXPECT_FALSE(h.frame->CommentsDialog().m_bRecording) << "the recording look came back";
+  }
+  {
+    SCOPED_TRACE("close");
+    raise("before close ");
+    ::SendMessageA(h.Window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(notices(), 2 * kNotices);
+    EXPECT_EQ(EdgeLog::Get().ShellCalls().back().info, "before close " + std::to_string(kNotices - 1));
+  }
+}
+
+TEST(TrayCommands, TheAutoRecordToggleStartsAndStopsTheCycleAndMarksItsEntry) {
+  FrameHarness h;
+  ASSERT_TRUE(h.Create());
+  // Whether the cycle still ran when a command of this thread reached the service.
+  const std::thread::id ui = std::this_thread::get_id();
+  bool cycleRanAtCommand = true;
+  h.service.duringCall = [&](const std::string& call) {
+    if (std::this_thread::get_id() == ui && call.find("Recording") != std::string::npos)
+      cycleRanAtCommand = AutoRecordMarked(h);
+  };
+  h.Command(ID_AUTORECORD_TOGGLE);
+  ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") == 1; }, 5000));
+  EXPECT_TRUE(AutoRecordMarked(h));
+  h.Command(ID_AUTORECORD_TOGGLE);
+  EXPECT_FALSE(AutoRecordMarked(h));
   // Stopping the cycle sends no stop: the recording it started is left running.
   EXPECT_EQ(h.service.CountOf("StopRecording"), 0);
-  // The start command ends a running cycle first.
-  h.Command(ID_AUTORECORD_TOGGLE);
-  ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") == 2; }, 5000));
-  h.Command(ID_RECORDING_START);
-  EXPECT_EQ(h.service.CountOf("StartRecording"), 3);
-  EXPECT_EQ(h.service.ThreadOfLast("StartRecording"), std::this_thread::get_id());
+
+  // The start and stop commands end a running cycle before they reach the service, so that the
+  // worker and this thread never use the recording id at once.
+  for (const UINT command : {ID_RECORDING_START, ID_RECORDING_STOP}) {
+    SCOPED_TRACE(command);
+    const int started = h.service.CountOf("StartRecording");
+    h.Command(ID_AUTORECORD_TOGGLE);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") > started; }, 5000));
+    cycleRanAtCommand = true;
+    h.Command(command);
+    EXPECT_FALSE(cycleRanAtCommand);
+    EXPECT_FALSE(AutoRecordMarked(h));
+    EXPECT_EQ(h.service.ThreadOfLast(command == ID_RECORDING_START ? "StartRecording" : "StopRecording"), ui);
+  }
+  h.service.duringCall = nullptr;
 }
 
 TEST(TrayCommands, TheAboutCommandShowsTheAboutBoxModally) {

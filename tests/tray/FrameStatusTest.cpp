@@ -149,6 +149,36 @@ TEST(TrayFrame, RecordingKindsAndConnectionReachTheCommentsWindow) {
   EXPECT_FALSE(h.ControlShown(IDC_COMMENT));
 }
 
+// A profile event reaches the comments window: its recording controls follow
+// allowRecordingControl at once, and allowComments decides the box of the next recording.
+TEST(TrayFrame, AProfileEventReshapesTheCommentsWindow) {
+  FrameHarness h;
+  ASSERT_TRUE(h.Create());
+  const auto profile = [&](bool recordingControl, bool comments) {
+    h.service.SetProfile(recordingControl, comments, true);
+    h.service.SettingsChanged();
+    return h.Settle();
+  };
+  h.service.Connection(vesk::model::connection::Connected);
+  h.service.Connection(vesk::model::connection::Authorized);
+  ASSERT_TRUE(h.Settle());
+  ASSERT_TRUE(h.ControlShown(IDC_START_SUBMIT));
+  ASSERT_TRUE(profile(false, false));
+  EXPECT_FALSE(h.ControlShown(IDC_START_SUBMIT)) << "idle: Start goes at once";
+  h.service.Recording(1);
+  ASSERT_TRUE(h.Settle());
+  EXPECT_FALSE(h.ControlShown(IDC_STOP));
+  EXPECT_FALSE(h.ControlShown(IDC_COMMENT)) << "comments are not allowed";
+  ASSERT_TRUE(profile(true, true));
+  EXPECT_TRUE(h.ControlShown(IDC_STOP));
+  EXPECT_TRUE(h.ControlShown(IDC_PAUSE_RESUME));
+  EXPECT_FALSE(h.ControlShown(IDC_COMMENT)) << "a profile change leaves the box alone";
+  h.service.Recording(0);
+  h.service.Recording(2);
+  ASSERT_TRUE(h.Settle());
+  EXPECT_TRUE(h.ControlShown(IDC_COMMENT)) << "the next recording has it";
+}
+
 TEST(TrayFrame, UploadProgressAbove100CountsAsDoneAndTakesEffectInOrder) {
   FrameHarness h;
   ASSERT_TRUE(h.Create());
