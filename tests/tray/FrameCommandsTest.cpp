@@ -316,12 +316,17 @@ TEST(TrayCommands, RestartAndCloseApplyEveryEventRaisedBeforeThemWhateverTheTime
     raise("before restart ");
     h.service.Recording(1);
     size_t appliedAtStop = 0;
+    bool recordingAtStop = false;
     h.service.duringCall = [&](const std::string& call) {
-      if (call == "Stop") appliedAtStop = notices();
+      if (call != "Stop") return;
+      appliedAtStop = notices();
+      recordingAtStop = h.frame->Status().recording;
     };
     h.Command(ID_TRAY_RESTART);
     h.service.duringCall = nullptr;
-    EXPECT_EQ(appliedAtStop, kNotices) << "every notice took effect before the service stopped";
+    // Everything took effect before the service stopped, the recording start too.
+    EXPECT_EQ(appliedAtStop, kNotices);
+    EXPECT_TRUE(recordingAtStop);
     ASSERT_TRUE(h.Settle());
     EXPECT_FALSE(h.frame->Status().recording);
     EXPECT_FALSE(h.frame->CommentsDialog().m_bRecording) << "the recording look came back";
