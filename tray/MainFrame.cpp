@@ -22,12 +22,6 @@ LONGLONG CounterFrequency() {
   return frequency.QuadPart > 0 ? frequency.QuadPart : 1;
 }
 
-LONGLONG NowMicroseconds(LONGLONG frequency) {
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return now.QuadPart / frequency * 1000000 + now.QuadPart % frequency * 1000000 / frequency;
-}
-
 HICON LoadAppIcon(int cxMetric, int cyMetric) {
   return static_cast<HICON>(::LoadImageA(g_appModule.GetResourceInstance(),
                                          MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
@@ -43,6 +37,7 @@ CMainFrame::CMainFrame(const FrameEdges& edges)
     : CTrayIconImpl<CMainFrame>(edges.tray),
       m_process(edges.process),
       m_placement(edges.placement),
+      m_eventsApi(edges.events),
       m_service(edges.service),
       m_counterFrequency(CounterFrequency()) {
   // The shell broadcasts this to every top-level window when it has built a new taskbar.
@@ -152,9 +147,10 @@ LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
   ::EndMenu();
 
   m_service.Stop();
-  // Late notices raised up to the stop still show (connection, recording and upload events
-  // are dropped now).
-  DrainServiceEvents();
+  // Late notices raised up to the stop still show, every one of them, however many (connection,
+  // recording and upload events are dropped now). What the service raises after this is dropped
+  // with the window.
+  DrainServiceEvents(m_events.Mark());
 
   ::PostQuitMessage(0);
   // Default processing destroys the window; the frame base then posts the quit request with
@@ -166,6 +162,7 @@ LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
   m_bClosed = true;
   KillTimer(TIMER_INSTALL_RETRY);
+  KillTimer(TIMER_SERVICE_EVENTS);
   // Nothing is applied once the window is gone: events the service still raises until its
   // Release are dropped, and queued ones are freed.
   m_eventWindow.store(nullptr);
@@ -175,6 +172,16 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 }
 
 LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
+  if (wParam == TIMER_SERVICE_EVENTS) {
+    KillTimer(TIMER_SERVICE_EVENTS);
+    DrainServiceEvents();
+    if (m_bCloseOwed) {
+      m_bCloseOwed = false;
+      // Dispatched from the loop like the close that could not be posted.
+      SendMessage(WM_CLOSE, 0, 0);
+    }
+    return 0;
+  }
   if (wParam != TIMER_INSTALL_RETRY) {
     bHandled = FALSE;
     return 0;
@@ -234,7 +241,15 @@ void CMainFrame::RaiseServiceEvent(tray::ServiceEvent event) {
 
 void CMainFrame::PostWakeUp() {
   const HWND window = m_eventWindow.load();
-  if (!window || !::PostMessageA(window, WM_SERVICE_EVENTS, 0, 0)) m_events.WakeUpLost();
+  if (!window) {
+    m_events.WakeUpLost();
+    return;
+  }
+  if (m_eventsApi.postMessage(window, WM_SERVICE_EVENTS, 0, 0)) return;
+  // The message queue is full. A timer needs no room in it: the frame's timer drains instead,
+  // and the wake-up stays marked pending until then, so no other thread tries to post. A window
+  // of another thread of the same process takes a timer from this one.
+  if (!::SetTimer(window, TIMER_SERVICE_EVENTS, kWakeUpRetryMs, nullptr)) m_events.WakeUpLost();
 }
 
 void CMainFrame::OnRecordingState(const vesk::model::media::RecordingState& state) {
@@ -258,16 +273,24 @@ void CMainFrame::OnNotification(const std::string& text) {
   RaiseServiceEvent(tray::ServiceEvent::Notification(text));
 }
 
-void CMainFrame::DrainServiceEvents() {
-  const LONGLONG sliceEnd = NowMicroseconds(m_counterFrequency) + kDrainSliceMicroseconds;
+LONGLONG CMainFrame::NowMicroseconds() const {
+  LARGE_INTEGER now;
+  m_eventsApi.queryPerformanceCounter(&now);
+  return now.QuadPart / m_counterFrequency * 1000000 +
+         now.QuadPart % m_counterFrequency * 1000000 / m_counterFrequency;
+}
+
+void CMainFrame::DrainServiceEvents(std::uint64_t through) {
+  const LONGLONG sliceEnd = NowMicroseconds() + kDrainSliceMicroseconds;
   int untilClockRead = kEventsBetweenClockReads;
   m_trayBatch.Begin();
   const bool more = m_events.Drain(
       [this](const tray::ServiceEvent& event) { ApplyServiceEvent(event); },
       [&] {
+        if (m_events.Consumed() < through) return true;
         if (--untilClockRead > 0) return true;
         untilClockRead = kEventsBetweenClockReads;
-        return NowMicroseconds(m_counterFrequency) < sliceEnd;
+        return NowMicroseconds() < sliceEnd;
       });
   // Also when yielding: what the pass applied shows before the message loop gets its turn.
   FlushTrayUpdates();
@@ -290,7 +313,11 @@ void CMainFrame::ApplyServiceEvent(const tray::ServiceEvent& event) {
       break;
     case ServiceEventKind::Shutdown:
       // The close itself happens when the message is dispatched, after the events before it.
-      PostMessage(WM_CLOSE, 0, 0);
+      // With the message queue full the frame's timer brings it instead.
+      if (!m_eventsApi.postMessage(m_hWnd, WM_CLOSE, 0, 0)) {
+        m_bCloseOwed = true;
+        SetTimer(TIMER_SERVICE_EVENTS, kWakeUpRetryMs);
+      }
       break;
     case ServiceEventKind::Monitored:
       ApplyMonitored(event.monitored);
@@ -431,11 +458,14 @@ bool CMainFrame::PositionNearTrayIcon(HWND window) {
 }
 
 LRESULT CMainFrame::OnRestart(WORD, WORD, HWND, BOOL&) {
-  // Events raised before the command take effect before it.
-  DrainServiceEvents();
-  // Connection, recording and upload events raised while the service stops and starts are
-  // dropped when raised.
+  // Events raised before the command take effect before it, all of them, however many: one left
+  // for the next wake-up would act on the restarted service (a recording start would bring the
+  // recording look back after the idle look below).
+  DrainServiceEvents(m_events.Mark());
+  // Connection, recording and upload events raised from here until the service has started
+  // again are dropped: those already queued now, and the rest when raised.
   m_bIgnoreServiceEvents = true;
+  DrainServiceEvents(m_events.Mark());
   m_service.Stop();
   m_service.Start();
   m_bIgnoreServiceEvents = false;

@@ -43,6 +43,9 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   static constexpr UINT kCommonResourceId = IDR_TRAYMENU;
   static constexpr UINT_PTR TIMER_INSTALL_RETRY = 12;
   static constexpr UINT kInstallRetryMs = 1000;
+  // Stands in for a wake-up (or a close) that could not be posted; fires once.
+  static constexpr UINT_PTR TIMER_SERVICE_EVENTS = 13;
+  static constexpr UINT kWakeUpRetryMs = 10;
 
   // The program's frame: the service from Korvex.dll, the real notification area.
   CMainFrame();
@@ -142,8 +145,11 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   void RaiseServiceEvent(tray::ServiceEvent event);
   void PostWakeUp();
 
-  // Their effects, on the user-interface thread, in the order raised.
-  void DrainServiceEvents();
+  // Their effects, on the user-interface thread, in the order raised. A drain gives the loop a
+  // turn once its time slice is over, except while events raised before `through` (a mark of
+  // the queue) are still to be applied: those all take effect before it returns.
+  void DrainServiceEvents(std::uint64_t through = 0);
+  LONGLONG NowMicroseconds() const;
   void ApplyServiceEvent(const tray::ServiceEvent& event);
   void ApplyConnectionState(std::uint32_t state);
   void ApplyRecordingState(std::uint32_t kind);
@@ -164,6 +170,7 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
 
   ProcessApi m_process;
   TrayPlacementApi m_placement;
+  ServiceEventsApi m_eventsApi;
 
   // The ignore flag and the queue come before the adapter: the service may run callbacks until
   // the adapter's Release returns, and those still reach both.
@@ -186,5 +193,6 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   std::size_t m_appliedEvents[tray::kServiceEventKinds] = {};
   UINT m_uTaskbarCreated = 0;
   bool m_bClosed = false;            // WM_CLOSE has run: the program is ending
+  bool m_bCloseOwed = false;         // a shutdown request whose close could not be posted
   CAboutDlg* m_pAboutDlg = nullptr;  // while the About dialog's modal loop runs
 };

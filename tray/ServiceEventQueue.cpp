@@ -5,12 +5,14 @@
 namespace tray {
 
 bool ServiceEventQueue::Raise(ServiceEvent event) {
-  // Checked first without the lock: Restart's own Stop and Start raise events that must never
-  // reach the queue.
-  if (IsIgnorable(event.kind) && ignoring_.load()) return false;
+  // Restart's own Stop and Start raise events that must never reach the queue. Checked under the
+  // lock, so that once the owner has set the flag and then taken a Mark, no ignorable event is
+  // queued after that mark.
   std::lock_guard<std::mutex> guard(mutex_);
   if (closed_) return false;
+  if (IsIgnorable(event.kind) && ignoring_.load()) return false;
   queue_.push_back(std::move(event));
+  ++queued_;
   if (wakeUpPending_) return false;
   wakeUpPending_ = true;
   return true;
@@ -42,6 +44,7 @@ bool ServiceEventQueue::Drain(const std::function<void(const ServiceEvent&)>& ap
       return true;
     }
     const ServiceEvent& event = taken_[next_++];
+    ++consumed_;
     if (!(IsIgnorable(event.kind) && ignoring_.load())) apply(event);
     if (closedHere_) break;  // the frame went while applying
   }
@@ -66,6 +69,11 @@ void ServiceEventQueue::Close() {
     taken_.shrink_to_fit();
     next_ = 0;
   }
+}
+
+std::uint64_t ServiceEventQueue::Mark() const {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return queued_;
 }
 
 std::size_t ServiceEventQueue::Backlog() const {

@@ -9,6 +9,7 @@
 // user-interface thread, only for the lock's short hold. Platform-free.
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -48,15 +49,24 @@ class ServiceEventQueue {
   // Events raised and not yet applied; user-interface thread (tests and the benchmark).
   std::size_t Backlog() const;
 
+  // Sequence marks, for a drain that must apply everything raised up to a moment. Mark: the
+  // number of events queued so far (any thread). Consumed: the number of them that drains have
+  // taken off the queue, applied or dropped (user-interface thread). Events are taken in the
+  // order raised, so every event raised before a mark has been taken once Consumed reaches it.
+  std::uint64_t Mark() const;
+  std::uint64_t Consumed() const { return consumed_; }
+
  private:
   mutable std::mutex mutex_;
   std::vector<ServiceEvent> queue_;  // guarded by mutex_
   bool wakeUpPending_ = false;       // guarded by mutex_
   bool closed_ = false;              // guarded by mutex_
+  std::uint64_t queued_ = 0;         // guarded by mutex_
   const std::atomic<bool>& ignoring_;
   // The batch being applied: user-interface thread only.
   std::vector<ServiceEvent> taken_;
   std::size_t next_ = 0;
+  std::uint64_t consumed_ = 0;
   bool draining_ = false;
   bool closedHere_ = false;
 };

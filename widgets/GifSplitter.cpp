@@ -127,8 +127,10 @@ GifBlockKind GifSplitter::ClassifyBlock() const {
   }
 }
 
-// A chain that is not terminated inside the data is measured as though its terminator were the
-// first byte past the end, so that whatever block holds it ends beyond the data.
+// A chain that is not terminated inside the data is measured up to the end of its last sub-block
+// whose length byte lies inside the data, at the length that byte claims (which may itself reach
+// past the end), plus one for the terminator that is missing. Either way the measured chain, and
+// so whatever block holds it, ends beyond the data.
 //
 // Walking a chain is a chain of dependent loads: each length byte says where the next one is, and
 // in a large GIF nearly every one is a cache miss, so one after the other they would cost a memory

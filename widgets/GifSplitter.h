@@ -14,9 +14,10 @@
 //     before the cut stay), and a GIF shorter than its 13-byte header plus global colour table has
 //     no frame at all.
 //   - Header fields that lie beyond a short header read as 0 (no global colour table, screen 0 x 0).
-//   - A sub-block chain that runs past the end is measured as though its terminator lay on the
-//     first byte past the data; an image descriptor whose packed byte is missing counts as having
-//     no local colour table. Either way the block's length then reaches beyond the data, so
+//   - A sub-block chain that runs past the end is measured up to the end of its last sub-block
+//     whose length byte lies inside the data, at the length that byte claims, plus one for the
+//     missing terminator; an image descriptor whose packed byte is missing counts as having no
+//     local colour table. Either way the block's length then reaches beyond the data, so
 //     AdvancePastBlock refuses it and the walk stops there. A block ending exactly at the end of
 //     the data is accepted.
 //   - Lengths are added up in 64 bits and BlockLength saturates at INT32_MAX, which always lies

@@ -100,7 +100,11 @@ bool PictureAnimation::Render(std::int32_t index) {
   return m_surface->Render(m_system, frame.picture.get(), AreaOf(frame.info), &m_exitRequested);
 }
 
-void PictureAnimation::Invalidate() { m_surface->Invalidate(m_window, &m_exitRequested); }
+void PictureAnimation::Invalidate() {
+  // A control that was never attached has no window: InvalidateRect would take the null window
+  // for the whole desktop and repaint every window on it, once a frame.
+  if (m_window) m_surface->Invalidate(m_window, &m_exitRequested);
+}
 
 void PictureAnimation::FillFrameArea(const GifFrameInfo& frame) {
   m_surface->FillBackground(AreaOf(frame), &m_exitRequested);

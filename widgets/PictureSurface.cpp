@@ -22,7 +22,8 @@ std::shared_ptr<PictureSurface> PictureSurface::Create(HDC reference, int cx, in
   surface->m_size = SIZE{cx, cy};
   surface->m_background.store(::GetSysColor(COLOR_BTNFACE));
   // Until something is drawn the surface shows the menu colour (a system colour brush is the
-  // colour index plus one), which tells an empty surface from the button-face background.
+  // colour index plus one). It need not differ from the button-face background: under the
+  // default colours of current Windows and of Wine the two are the same grey.
   const RECT all{0, 0, cx, cy};
   ::FillRect(surface->m_dc.get(), &all, reinterpret_cast<HBRUSH>(COLOR_MENU + 1));
   return surface;

@@ -159,6 +159,39 @@ TEST_F(CommentsDpi, BitmapSetOrPlainLook) {
   }
 }
 
+// Mended: the box used to stop taking characters once its visible area was full (some 300 at
+// 96 DPI), silently, well short of its limit. Typed key by key, as the user types.
+TEST_F(CommentsDpi, TypedCommentFillsTheBoxUpToItsLimit) {
+  commentstest::DialogBed bed;
+  CMainDlg& dlg = bed.dlg();
+  dlg.m_bServiceReady = true;
+  dlg.OnRecordingStarted();
+  bed.ShowActive();
+  HWND box = dlg.m_editComment;
+  ::SetFocus(box);
+  bed.Pump();
+  ASSERT_EQ(box, ::GetFocus());
+  ASSERT_EQ("", commentstest::Text(box)) << "the hint goes when the box gains the focus";
+
+  const std::string sentence = "The caller asked twice about the refund for order 4471. ";
+  std::string typed;
+  while (typed.size() < 1480) typed += sentence;
+  typed.resize(1480);
+  auto type = [&](const std::string& keys) {
+    for (char key : keys) ::PostMessageA(box, WM_CHAR, static_cast<unsigned char>(key), 1);
+    EXPECT_TRUE(bed.PumpUntil([] {
+      MSG msg;
+      return !::PeekMessageA(&msg, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE);
+    }, 10000));
+  };
+  type(typed);
+  const std::string held = commentstest::Text(box);
+  EXPECT_EQ(comments::kCommentLimit, held.size());
+  EXPECT_EQ(typed.substr(0, comments::kCommentLimit), held);
+  type("x");
+  EXPECT_EQ(held, commentstest::Text(box)) << "a character beyond the limit is refused";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

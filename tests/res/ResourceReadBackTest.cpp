@@ -256,8 +256,11 @@ TEST_F(ResourceReadBack, CommentsTemplateHasItsStyleFontAndControls) {
     EXPECT_EQ(c.cy, e.cy) << i;
     EXPECT_EQ((c.style & WS_VISIBLE) != 0, e.visible) << i;
   }
+  // The box scrolls down as the text grows: without that it would take no more characters once
+  // its visible area were full, long before its limit.
   EXPECT_TRUE(t.controls[2].style & ES_MULTILINE);
-  EXPECT_FALSE(t.controls[2].style & (ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN));
+  EXPECT_TRUE(t.controls[2].style & ES_AUTOVSCROLL);
+  EXPECT_FALSE(t.controls[2].style & (ES_AUTOHSCROLL | ES_WANTRETURN));
 }
 
 TEST_F(ResourceReadBack, AboutTemplateHasItsStyleFontAndControls) {

@@ -6,19 +6,19 @@
 #include <memory>
 #include <set>
 
-#include "service/FakeService.h"
+#include "tools/FakeRecorderService.h"
 #include "service/Random15.h"
 #include "service/ServiceControl.h"
 #include "service/TestEdge.h"
 
-using sivrel_test::FakeService;
+using sivrel_test::FakeRecorderService;
 using sivrel_test::TestEdge;
 using Names = std::vector<std::string>;
 
 namespace {
 
 struct Adapter {
-  FakeService service;
+  FakeRecorderService service;
   TestEdge edge{&service};
   std::unique_ptr<vesk::ServiceControl> control;
   Adapter() {
@@ -69,7 +69,7 @@ TEST(AutoRecord, CycleAlternatesRecordingsAndPausesOfTheSameDrawnLength) {
 
 TEST(AutoRecord, TogglingTwiceStartsOneRecordingAndLeavesItRunning) {
   // With the real wait: the stop signal must end it at once, whenever it arrives.
-  FakeService service;
+  FakeRecorderService service;
   TestEdge edge(&service);
   vesk::ServiceEdge real = edge.Edge();
   real.waitFor = &vesk::RealWaitFor;
@@ -85,7 +85,7 @@ TEST(AutoRecord, TogglingTwiceStartsOneRecordingAndLeavesItRunning) {
 }
 
 TEST(AutoRecord, RealWaitEndsPromptlyWhenStoppedInTheMiddleOfARecording) {
-  FakeService service;
+  FakeRecorderService service;
   TestEdge edge(&service);
   vesk::ServiceEdge real = edge.Edge();
   real.waitFor = &vesk::RealWaitFor;

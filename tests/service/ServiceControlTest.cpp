@@ -6,19 +6,19 @@
 #include <memory>
 #include <thread>
 
-#include "service/FakeService.h"
+#include "tools/FakeRecorderService.h"
 #include "service/RecordingId.h"
 #include "service/ServiceControl.h"
 #include "service/TestEdge.h"
 
-using sivrel_test::FakeService;
+using sivrel_test::FakeRecorderService;
 using sivrel_test::TestEdge;
 using Names = std::vector<std::string>;
 
 namespace {
 
 struct Adapter {
-  FakeService service;
+  FakeRecorderService service;
   TestEdge edge{&service};
   std::unique_ptr<vesk::ServiceControl> control{new vesk::ServiceControl(edge.Edge())};
 };
@@ -83,7 +83,7 @@ TEST(ServiceControl, RecordingIdIsTheBasicIsoFormOfWholeSeconds) {
 }
 
 TEST(ServiceControl, RealClockGivesTheSameIdWithinOneSecond) {
-  FakeService service;
+  FakeRecorderService service;
   TestEdge edge(&service);
   vesk::ServiceEdge real = edge.Edge();
   real.universalTime = &vesk::RealUniversalTime;
@@ -109,8 +109,8 @@ TEST(ServiceControl, CommentsAndTextsPassStraightThrough) {
   Adapter a;
   a.control->AddComment("first line\r\nsecond line");  // no started check
   EXPECT_EQ(a.service.ArgumentsOf("AddComment"), (Names{"first line\r\nsecond line"}));
-  EXPECT_EQ(a.control->GetVersion(), "5.4.0");
-  EXPECT_EQ(a.control->GetTextFilePath(), "C:\\Temp\\comments.txt");
+  EXPECT_EQ(a.control->GetVersion(), "5.4.0.77");
+  EXPECT_EQ(a.control->GetTextFilePath(), "C:\\users\\agent\\notes.txt");
   a.service.version = "";
   a.service.textFilePath = nullptr;  // a careless service: still an empty string
   EXPECT_EQ(a.control->GetVersion(), "");
@@ -119,23 +119,24 @@ TEST(ServiceControl, CommentsAndTextsPassStraightThrough) {
 
 TEST(ServiceControl, ForwardersDropEventsWithoutHandlerAndCallHandlersOnTheServiceThread) {
   Adapter a;
+  a.service.SetProfile(true, false, true);  // asymmetric, so that the flags' order shows
   std::vector<std::string> seen;
   std::thread::id handlerThread;
   auto note = [&](const std::string& what) {
     seen.push_back(what);
     handlerThread = std::this_thread::get_id();
   };
-  auto raiseAll = [](FakeService& s) {
-    s.RaiseRecordingState(2);
-    s.RaiseUploadProgress(42);
-    s.RaiseConnectionState(vesk::model::connection::Authorized);
+  auto raiseAll = [&s = a.service] {
+    s.RaiseRecording(2);
+    s.RaiseUpload(42);
+    s.RaiseConnection(vesk::model::connection::Authorized);
     s.RaiseShutdown();
     s.RaiseMonitored(true);
     s.RaiseSettingsChanged();  // no profile handler yet: nothing at all
     s.RaiseUpdated();
     s.RaiseNotification("hello");
   };
-  a.service.RaiseOnOwnThread(raiseAll);
+  a.service.OnEventThread(raiseAll);
   EXPECT_TRUE(seen.empty());
 
   const vesk::model::connection::State* connection = nullptr;
@@ -161,7 +162,7 @@ TEST(ServiceControl, ForwardersDropEventsWithoutHandlerAndCallHandlersOnTheServi
     notification = &text;
     note("notification " + text);
   });
-  const std::thread::id serviceThread = a.service.RaiseOnOwnThread(raiseAll);
+  const std::thread::id serviceThread = a.service.OnEventThread(raiseAll);
   EXPECT_EQ(seen, (Names{"recording 2", "upload 42", "connection 3", "shutdown", "monitored",
                          "profile 101", "updated", "notification hello"}));
   EXPECT_EQ(handlerThread, serviceThread);
@@ -173,6 +174,7 @@ TEST(ServiceControl, ForwardersDropEventsWithoutHandlerAndCallHandlersOnTheServi
 
 TEST(ServiceControl, ProfileIsReadFromTheSettingsAtTheMomentOfAsking) {
   Adapter a;
+  a.service.SetProfile(true, false, true);
   auto profile = a.control->CurrentProfile();
   EXPECT_TRUE(profile.allowRecordingControl);
   EXPECT_FALSE(profile.allowComments);
@@ -182,7 +184,7 @@ TEST(ServiceControl, ProfileIsReadFromTheSettingsAtTheMomentOfAsking) {
   a.service.settings.allowRecordingControl = false;
   a.service.settings.allowComments = true;
   a.service.settings.showTrayIcon = false;
-  a.service.RaiseOnOwnThread([](FakeService& s) { s.RaiseSettingsChanged(); });
+  a.service.SettingsChanged();
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_FALSE(delivered[0].allowRecordingControl);
   EXPECT_TRUE(delivered[0].allowComments);
@@ -224,29 +226,29 @@ TEST(ServiceControl, ReplacedHandlerStaysAliveUntilItsRunningCallReturns) {
 }
 
 TEST(ServiceControl, DestructionStopsThenReleasesWhileHandlersAreStillAlive) {
-  FakeService service;
+  FakeRecorderService service;
   TestEdge edge(&service);
   auto control = std::make_unique<vesk::ServiceControl>(edge.Edge());
   struct Witness {
-    explicit Witness(FakeService* s) : service(s) {}
+    explicit Witness(FakeRecorderService* s) : service(s) {}
     ~Witness() { service->Note("handler destroyed"); }
-    FakeService* service;
+    FakeRecorderService* service;
   };
   auto witness = std::make_shared<Witness>(&service);
-  control->SetNotificationHandler([witness](const std::string&) {});
+  std::string heardDuringRelease;
+  control->SetNotificationHandler(
+      [witness, &heardDuringRelease](const std::string& text) { heardDuringRelease = text; });
   witness.reset();
-  bool handlerCalledDuringRelease = false;
   // A service may still deliver an event while it is being released; the handler must be there.
-  service.onRelease = [&] {
-    service.RaiseNotification("last words");
-    handlerCalledDuringRelease = true;
+  service.duringCall = [&](const std::string& call) {
+    if (call == "Release") service.RaiseNotification("last words");
   };
   control->Start();
   control.reset();
   const Names names = service.CallNames();
   EXPECT_EQ(Names(names.begin() + 9, names.end()),
             (Names{"Start", "Stop", "Release", "handler destroyed"}));
-  EXPECT_TRUE(handlerCalledDuringRelease);
+  EXPECT_EQ(heardDuringRelease, "last words");
 }
 
 TEST(ServiceControl, WithoutAServiceEveryOperationIsHarmless) {

@@ -7,15 +7,15 @@
 #include <memory>
 #include <thread>
 
-#include "service/FakeService.h"
+#include "tools/FakeRecorderService.h"
 #include "service/ServiceControl.h"
 #include "service/TestEdge.h"
 
-using sivrel_test::FakeService;
+using sivrel_test::FakeRecorderService;
 using sivrel_test::TestEdge;
 
 TEST(ServiceStress, EventsFromManyThreadsWhileTheUserInterfaceSideWorks) {
-  FakeService service;
+  FakeRecorderService service;
   TestEdge testEdge(&service);
   vesk::ServiceEdge edge = testEdge.Edge();
   // A cycle that turns over every millisecond, on the real signal.

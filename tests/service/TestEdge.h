@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "service/FakeService.h"
+#include "tools/FakeRecorderService.h"
 #include "service/ServiceEdge.h"
 #include "service/Signal.h"
 
@@ -17,7 +17,7 @@ namespace sivrel_test {
 
 class TestEdge {
  public:
-  explicit TestEdge(FakeService* service) : service_(service) {}
+  explicit TestEdge(FakeRecorderService* service) : service_(service) {}
 
   // The adapter's edge; getService hands out the fake (or nothing when it is null).
   vesk::ServiceEdge Edge() {
@@ -89,7 +89,7 @@ class TestEdge {
     return true;
   }
 
-  FakeService* service_;
+  FakeRecorderService* service_;
   std::mutex mutex_;
   std::condition_variable changed_;
   boost::posix_time::ptime now_{boost::gregorian::date(2020, 1, 15),

@@ -86,9 +86,10 @@ std::string ClassName(HWND hWnd) {
 }
 
 std::string WindowText(HWND hWnd) {
-  char text[1024] = "";
-  ::GetWindowTextA(hWnd, text, sizeof text);
-  return text;
+  // The whole text, however long: a comment box holds 1024 characters and more bytes.
+  std::vector<char> text(static_cast<std::size_t>(std::max(::GetWindowTextLengthA(hWnd), 0)) + 1);
+  const int copied = ::GetWindowTextA(hWnd, text.data(), static_cast<int>(text.size()));
+  return std::string(text.data(), static_cast<std::size_t>(std::max(copied, 0)));
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TrayTestSupport.h"
@@ -254,7 +255,8 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   const size_t before = EdgeLog::Get().ShellCalls().size();
   // While the service stops and starts it reports a disconnection, the recording's end and an
   // upload; the notice still shows.
-  h.service.duringStop = [&] {
+  h.service.duringCall = [&](const std::string& call) {
+    if (call != "Stop") return;
     h.service.OnEventThread([&] {
       h.service.RaiseConnection(vesk::model::connection::Disconnected);
       h.service.RaiseRecording(0);
@@ -263,7 +265,7 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
     });
   };
   h.Command(ID_TRAY_RESTART);
-  h.service.duringStop = nullptr;
+  h.service.duringCall = nullptr;
   ASSERT_TRUE(h.Settle());
   Lines all = EdgeLog::Get().Described();
   EXPECT_EQ(Lines(all.begin() + static_cast<long>(before), all.end()),
@@ -272,7 +274,7 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   EXPECT_TRUE(h.frame->Status().connected) << "the dropped Disconnected changed nothing";
   EXPECT_FALSE(h.frame->CommentsDialog().m_bRecording);
   EXPECT_FALSE(h.ControlShown(IDC_UPLOADING));
-  const Lines calls = h.service.Calls();
+  const Lines calls = h.service.Operations();
   EXPECT_EQ(Lines(calls.end() - 2, calls.end()), (Lines{"Stop", "Start"}));
   // Events after the restart count again; the icon still showed the recording until now.
   EXPECT_EQ(EdgeLog::Get().ShellCalls().back().iconId, 207);
@@ -281,32 +283,95 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   EXPECT_EQ(EdgeLog::Get().Described().back(), "icon+tip 210 'Connected'");
 }
 
-TEST(TrayCommands, TheAutoRecordToggleStartsAndStopsTheCycleAndMarksItsEntry) {
-  FrameHarness h;
-  ASSERT_TRUE(h.Create());
-  h.Command(ID_AUTORECORD_TOGGLE);
-  ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") == 1; }, 5000));
-  // While a cycle runs, a menu that had the entry would show it checked; menu 201 has none.
+// Whether a menu that had the auto-record entry would show it checked (menu 201 has none).
+bool AutoRecordMarked(FrameHarness& h) {
   HMENU popup = ::CreatePopupMenu();
   ::AppendMenuA(popup, MF_STRING, ID_AUTORECORD_TOGGLE, "Auto");
   h.frame->PrepareMenu(popup);
-  EXPECT_EQ(::GetMenuState(popup, ID_AUTORECORD_TOGGLE, MF_BYCOMMAND) & MF_CHECKED,
-            static_cast<UINT>(MF_CHECKED));
-  h.Command(ID_AUTORECORD_TOGGLE);
-  HMENU fresh = ::CreatePopupMenu();
-  ::AppendMenuA(fresh, MF_STRING, ID_AUTORECORD_TOGGLE, "Auto");
-  h.frame->PrepareMenu(fresh);
-  EXPECT_EQ(::GetMenuState(fresh, ID_AUTORECORD_TOGGLE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  const bool marked = (::GetMenuState(popup, ID_AUTORECORD_TOGGLE, MF_BYCOMMAND) & MF_CHECKED) != 0;
   ::DestroyMenu(popup);
-  ::DestroyMenu(fresh);
+  return marked;
+}
+
+// Mended: Restart and close applied only what their drain's time slice allowed. Restart's
+// leftovers then acted on the restarted service (a recording start brought the recording look
+// back), and close's were freed with the window instead of shown.
+TEST(TrayCommands, RestartAndCloseApplyEveryEventRaisedBeforeThemWhateverTheTimeSlice) {
+  constexpr size_t kNotices = 150;  // more than a drain applies before it first reads its clock
+  FrameHarness h;
+  ASSERT_TRUE(h.Create());
+  h.service.Connection(vesk::model::connection::Connected);
+  h.service.Connection(vesk::model::connection::Authorized);
+  ASSERT_TRUE(h.Settle());
+  EdgeLog::Get().EndEverySlice(true);
+  const auto notices = [&] { return h.frame->AppliedServiceEvents(tray::ServiceEventKind::Notification); };
+  // Raised back to back on the service's thread; this thread pumps nothing before the command.
+  const auto raise = [&](const std::string& prefix) {
+    h.service.OnEventThread([&] {
+      for (size_t n = 0; n < kNotices; ++n) h.service.RaiseNotification(prefix + std::to_string(n));
+    });
+  };
+  {
+    SCOPED_TRACE("Restart");
+    raise("before restart ");
+    h.service.Recording(1);
+    size_t appliedAtStop = 0;
+    bool recordingAtStop = false;
+    h.service.duringCall = [&](const std::string& call) {
+      if (call != "Stop") return;
+      appliedAtStop = notices();
+      recordingAtStop = h.frame->Status().recording;
+    };
+    h.Command(ID_TRAY_RESTART);
+    h.service.duringCall = nullptr;
+    // Everything took effect before the service stopped, the recording start too.
+    EXPECT_EQ(appliedAtStop, kNotices);
+    EXPECT_TRUE(recordingAtStop);
+    ASSERT_TRUE(h.Settle());
+    EXPECT_FALSE(h.frame->Status().recording);
+    EXPECT_FALSE(h.frame->CommentsDialog().m_bRecording) << "the recording look came back";
+  }
+  {
+    SCOPED_TRACE("close");
+    raise("before close ");
+    ::SendMessageA(h.Window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(notices(), 2 * kNotices);
+    EXPECT_EQ(EdgeLog::Get().ShellCalls().back().info, "before close " + std::to_string(kNotices - 1));
+  }
+}
+
+TEST(TrayCommands, TheAutoRecordToggleStartsAndStopsTheCycleAndMarksItsEntry) {
+  FrameHarness h;
+  ASSERT_TRUE(h.Create());
+  // Whether the cycle still ran when a command of this thread reached the service.
+  const std::thread::id ui = std::this_thread::get_id();
+  bool cycleRanAtCommand = true;
+  h.service.duringCall = [&](const std::string& call) {
+    if (std::this_thread::get_id() == ui && call.find("Recording") != std::string::npos)
+      cycleRanAtCommand = AutoRecordMarked(h);
+  };
+  h.Command(ID_AUTORECORD_TOGGLE);
+  ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") == 1; }, 5000));
+  EXPECT_TRUE(AutoRecordMarked(h));
+  h.Command(ID_AUTORECORD_TOGGLE);
+  EXPECT_FALSE(AutoRecordMarked(h));
   // Stopping the cycle sends no stop: the recording it started is left running.
   EXPECT_EQ(h.service.CountOf("StopRecording"), 0);
-  // The start command ends a running cycle first.
-  h.Command(ID_AUTORECORD_TOGGLE);
-  ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") == 2; }, 5000));
-  h.Command(ID_RECORDING_START);
-  EXPECT_EQ(h.service.CountOf("StartRecording"), 3);
-  EXPECT_EQ(h.service.ThreadOfLast("StartRecording"), ::GetCurrentThreadId());
+
+  // The start and stop commands end a running cycle before they reach the service, so that the
+  // worker and this thread never use the recording id at once.
+  for (const UINT command : {ID_RECORDING_START, ID_RECORDING_STOP}) {
+    SCOPED_TRACE(command);
+    const int started = h.service.CountOf("StartRecording");
+    h.Command(ID_AUTORECORD_TOGGLE);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return h.service.CountOf("StartRecording") > started; }, 5000));
+    cycleRanAtCommand = true;
+    h.Command(command);
+    EXPECT_FALSE(cycleRanAtCommand);
+    EXPECT_FALSE(AutoRecordMarked(h));
+    EXPECT_EQ(h.service.ThreadOfLast(command == ID_RECORDING_START ? "StartRecording" : "StopRecording"), ui);
+  }
+  h.service.duringCall = nullptr;
 }
 
 TEST(TrayCommands, TheAboutCommandShowsTheAboutBoxModally) {
@@ -399,9 +464,9 @@ TEST(TrayCommands, ExitClosesWithCodeOneAndLateEventsChangeOnlyWhatTheyMay) {
   EXPECT_EQ(Lines(all.begin() + static_cast<long>(before), all.end()),
             (Lines{"balloon off", "balloon 'Calyra' 'late notice'"}));
   EXPECT_FALSE(h.frame->Status().authorized);
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start", "Stop"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop"}));
   h.frame.reset();
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start", "Stop", "Stop", "Release"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop", "Stop", "Release"}));
   EXPECT_EQ(EdgeLog::Get().Described().back(), "delete");
 }
 

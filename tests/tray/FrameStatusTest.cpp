@@ -30,7 +30,7 @@ Lines CallsSince(size_t from) {
 
 struct Step {
   const char* what;
-  std::function<void(traytest::FakeRecorderService&)> raise;
+  std::function<void(sivrel_test::FakeRecorderService&)> raise;
   Lines expected;
 };
 
@@ -72,7 +72,7 @@ TEST(TrayFrame, CreationAddsTheNotConnectedIconWithTheFullRecord) {
   EXPECT_EQ(add.callbackMessage, ::RegisterWindowMessageA("WM_TRAYICON"));
   EXPECT_TRUE(h.frame->m_bInstalled);
   // The service is started last, after the handlers are in place.
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start"}));
   EXPECT_FALSE(::IsWindowVisible(h.Window()));
   EXPECT_FALSE(::IsWindowVisible(h.Comments()));
 }
@@ -147,6 +147,36 @@ TEST(TrayFrame, RecordingKindsAndConnectionReachTheCommentsWindow) {
   EXPECT_FALSE(dlg.m_bRecording);
   EXPECT_FALSE(h.frame->Status().recording);
   EXPECT_FALSE(h.ControlShown(IDC_COMMENT));
+}
+
+// A profile event reaches the comments window: its recording controls follow
+// allowRecordingControl at once, and allowComments decides the box of the next recording.
+TEST(TrayFrame, AProfileEventReshapesTheCommentsWindow) {
+  FrameHarness h;
+  ASSERT_TRUE(h.Create());
+  const auto profile = [&](bool recordingControl, bool comments) {
+    h.service.SetProfile(recordingControl, comments, true);
+    h.service.SettingsChanged();
+    return h.Settle();
+  };
+  h.service.Connection(vesk::model::connection::Connected);
+  h.service.Connection(vesk::model::connection::Authorized);
+  ASSERT_TRUE(h.Settle());
+  ASSERT_TRUE(h.ControlShown(IDC_START_SUBMIT));
+  ASSERT_TRUE(profile(false, false));
+  EXPECT_FALSE(h.ControlShown(IDC_START_SUBMIT)) << "idle: Start goes at once";
+  h.service.Recording(1);
+  ASSERT_TRUE(h.Settle());
+  EXPECT_FALSE(h.ControlShown(IDC_STOP));
+  EXPECT_FALSE(h.ControlShown(IDC_COMMENT)) << "comments are not allowed";
+  ASSERT_TRUE(profile(true, true));
+  EXPECT_TRUE(h.ControlShown(IDC_STOP));
+  EXPECT_TRUE(h.ControlShown(IDC_PAUSE_RESUME));
+  EXPECT_FALSE(h.ControlShown(IDC_COMMENT)) << "a profile change leaves the box alone";
+  h.service.Recording(0);
+  h.service.Recording(2);
+  ASSERT_TRUE(h.Settle());
+  EXPECT_TRUE(h.ControlShown(IDC_COMMENT)) << "the next recording has it";
 }
 
 TEST(TrayFrame, UploadProgressAbove100CountsAsDoneAndTakesEffectInOrder) {
@@ -369,7 +399,7 @@ TEST(TrayFrame, DestructionStopsAndReleasesTheServiceThenDeletesTheIcon) {
   EXPECT_EQ(EdgeLog::Get().Described(), (Lines{"add 208 'Not Connected'"}));
   h.frame.reset();
   EXPECT_EQ(EdgeLog::Get().Described(), (Lines{"add 208 'Not Connected'", "delete"}));
-  EXPECT_EQ(h.service.Calls(), (Lines{"Start", "Stop", "Release"}));
+  EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop", "Release"}));
 }
 
 }  // namespace

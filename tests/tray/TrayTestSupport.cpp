@@ -84,6 +84,9 @@ void EdgeLog::Reset() {
   closed_.clear();
   failProcess_ = false;
   placements_.clear();
+  refusePosts_ = 0;
+  endEverySlice_ = false;
+  leapingClock_ = 0;
 }
 
 std::vector<ShellCall> EdgeLog::ShellCalls() const {
@@ -143,6 +146,16 @@ std::vector<EdgeLog::PlacementCall> EdgeLog::PlacementCalls() const {
   return placements_;
 }
 
+void EdgeLog::RefusePosts(int count) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  refusePosts_ = count;
+}
+
+void EdgeLog::EndEverySlice(bool end) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  endEverySlice_ = end;
+}
+
 FrameEdges EdgeLog::Edges(const vesk::ServiceEdge& service) const {
   FrameEdges edges;
   edges.service = service;
@@ -152,6 +165,8 @@ FrameEdges EdgeLog::Edges(const vesk::ServiceEdge& service) const {
   edges.process.createProcess = &EdgeLog::CreateProcess;
   edges.process.closeHandle = &EdgeLog::CloseHandle;
   edges.placement.shellNotifyIconGetRect = &EdgeLog::ShellNotifyIconGetRect;
+  edges.events.postMessage = &EdgeLog::PostFrameMessage;
+  edges.events.queryPerformanceCounter = &EdgeLog::DrainClock;
   return edges;
 }
 
@@ -255,6 +270,37 @@ HRESULT WINAPI EdgeLog::ShellNotifyIconGetRect(const NOTIFYICONIDENTIFIER* ident
   log.placements_.push_back(PlacementCall{identifier->cbSize, identifier->hWnd, identifier->uID});
   *rect = IconRect();
   return S_OK;
+}
+
+BOOL WINAPI EdgeLog::PostFrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  EdgeLog& log = Get();
+  {
+    std::lock_guard<std::mutex> guard(log.mutex_);
+    if (log.refusePosts_ > 0) {
+      --log.refusePosts_;
+      ::SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+      return FALSE;
+    }
+  }
+  return ::PostMessageA(window, message, wParam, lParam);
+}
+
+BOOL WINAPI EdgeLog::DrainClock(LARGE_INTEGER* counter) {
+  EdgeLog& log = Get();
+  {
+    std::lock_guard<std::mutex> guard(log.mutex_);
+    if (log.endEverySlice_) {
+      // A leap of hours at every reading, from wherever the real counter stood.
+      if (log.leapingClock_ == 0) {
+        ::QueryPerformanceCounter(counter);
+        log.leapingClock_ = counter->QuadPart;
+      }
+      log.leapingClock_ += LONGLONG{1} << 36;
+      counter->QuadPart = log.leapingClock_;
+      return TRUE;
+    }
+  }
+  return ::QueryPerformanceCounter(counter);
 }
 
 // ----------------------------------------------------------------- UiSteps

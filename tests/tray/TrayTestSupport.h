@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeRecorderService.h"
+#include "tools/FakeRecorderService.h"
 #include "app/MessageLoop.h"
 #include "tray/FrameEdges.h"
 #include "tray/MainFrame.h"
@@ -82,6 +82,13 @@ class EdgeLog {
   };
   std::vector<PlacementCall> PlacementCalls() const;
 
+  // The next `count` posts of the frame's event path (its wake-ups, the close of a shutdown
+  // request) fail, as they do when the message queue is full.
+  void RefusePosts(int count);
+  // Every clock reading of the event drain finds its time slice over, so each drain yields as
+  // soon as it first looks at the clock.
+  void EndEverySlice(bool end);
+
   // The edges of a frame whose every call goes through this log.
   FrameEdges Edges(const vesk::ServiceEdge& service) const;
 
@@ -94,6 +101,8 @@ class EdgeLog {
                                    LPPROCESS_INFORMATION);
   static BOOL WINAPI CloseHandle(HANDLE handle);
   static HRESULT WINAPI ShellNotifyIconGetRect(const NOTIFYICONIDENTIFIER* identifier, RECT* rect);
+  static BOOL WINAPI PostFrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static BOOL WINAPI DrainClock(LARGE_INTEGER* counter);
 
   // Handles the fake process start hands out.
   static HANDLE FakeProcessHandle() { return reinterpret_cast<HANDLE>(0x4ec0); }
@@ -114,6 +123,9 @@ class EdgeLog {
   std::vector<HANDLE> closed_;
   bool failProcess_ = false;
   std::vector<PlacementCall> placements_;
+  int refusePosts_ = 0;
+  bool endEverySlice_ = false;
+  LONGLONG leapingClock_ = 0;
 };
 
 // Runs `step` on the user-interface thread every `periodMs` (from a timer of a window of its
@@ -138,7 +150,7 @@ class FrameHarness {
   FrameHarness();
   ~FrameHarness();
 
-  FakeRecorderService service;
+  sivrel_test::FakeRecorderService service;
   std::unique_ptr<CMainFrame> frame;
   CMessageLoop loop;
 

@@ -157,6 +157,8 @@ TEST(GifBlocks, ChainsRunningPastTheEndMeasureBeyondTheData) {
     gif.Raw({0x21, 0xFE, static_cast<std::uint8_t>(promised), 'x'});
     Walker w(gif.bytes());
     const std::int32_t chain = static_cast<std::int32_t>(gif.header_size()) + 2;
+    // The sub-block at the length it claims, then the missing terminator.
+    EXPECT_EQ(promised + 2, w.splitter.SubBlockChainLength(chain));
     EXPECT_GT(chain + w.splitter.SubBlockChainLength(chain), w.splitter.DataSize());
     EXPECT_FALSE(w.splitter.AdvancePastBlock());
   }

@@ -259,6 +259,56 @@ TEST_F(PictureAnimation, DestroyingTheWindowStopsTheThread) {
   EXPECT_TRUE(Ended(steering.JoinedThreads()[0], 0));
 }
 
+// Paints of one window, counted by subclassing it.
+class PaintCounter {
+ public:
+  explicit PaintCounter(HWND window) : m_window(window) {
+    s_self = this;
+    m_original = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Count)));
+  }
+  ~PaintCounter() {
+    ::SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_original));
+    s_self = nullptr;
+  }
+  int paints = 0;
+
+ private:
+  static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) ++s_self->paints;
+    return ::CallWindowProcA(s_self->m_original, window, message, wParam, lParam);
+  }
+  static PaintCounter* s_self;
+  HWND m_window;
+  WNDPROC m_original = nullptr;
+};
+PaintCounter* PaintCounter::s_self = nullptr;
+
+// Mended: a control that was never attached to a window invalidated the whole desktop at every
+// frame (InvalidateRect with no window), so every window on it was painted again.
+TEST(PictureUnattached, PlaysWithoutRepaintingTheDesktop) {
+  TestWindow window;
+  PaintCounter counter(window.Frame());
+  ::ShowWindow(window.Frame(), SW_SHOW);
+  ::UpdateWindow(window.Frame());
+  // Whatever the display still sends a newly shown window arrives before the count starts.
+  wintest::PumpUntil([] { return false; }, 300);
+  ASSERT_GE(counter.paints, 1);
+  counter.paints = 0;
+
+  Steering steering;
+  CPictureExWnd picture{Steering::System()};
+  ASSERT_TRUE(picture.LoadFromResource(IDR_BUSY_GIF, "gif"));
+  steering.HoldFrames();
+  ASSERT_TRUE(picture.StartAnimation());
+  ASSERT_TRUE(steering.WaitForWaits(1));
+  for (int frame = 0; frame < 5; ++frame) ASSERT_TRUE(steering.Step());
+  picture.StopAnimation();
+  wintest::PumpIdle();
+  EXPECT_GE(steering.Draws().size(), 6u) << "the frames were drawn";
+  EXPECT_EQ(0, counter.paints);
+}
+
 // Resource 239 in real time: the frames move on by themselves, the frame on show survives a stop.
 TEST(PictureRealTime, BusyAnimationPlays) {
   TestWindow window;

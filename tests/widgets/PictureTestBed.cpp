@@ -22,6 +22,26 @@ class ComEnvironment : public ::testing::Environment {
 };
 const ::testing::Environment* const kCom = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
+// Wine's default colours, like current Windows', give the menu and the button face the same
+// grey, so a surface still in its initial menu-colour fill could not be told from one filled with
+// its background. Distinct colours while the tests run, the old ones put back afterwards.
+class DistinctSystemColours : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    for (int i = 0; i < 2; ++i) m_saved[i] = ::GetSysColor(kElements[i]);
+    const COLORREF distinct[] = {RGB(250, 228, 176), RGB(176, 200, 250)};
+    ASSERT_TRUE(::SetSysColors(2, kElements, distinct));
+    ASSERT_NE(::GetSysColor(COLOR_MENU), ::GetSysColor(COLOR_BTNFACE));
+  }
+  void TearDown() override { ::SetSysColors(2, kElements, m_saved); }
+
+ private:
+  static constexpr INT kElements[2] = {COLOR_MENU, COLOR_BTNFACE};
+  COLORREF m_saved[2] = {};
+};
+const ::testing::Environment* const kColours =
+    ::testing::AddGlobalTestEnvironment(new DistinctSystemColours);
+
 constexpr char kFrameClass[] = "SivrelPictureTestFrame";
 constexpr int kPlaceholderId = 1020;
 
