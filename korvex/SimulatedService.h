@@ -15,6 +15,7 @@
 #include "korvex/EventScheduler.h"
 #include "korvex/Scenario.h"
 #include "service/IServiceControl.h"
+#include "SivrelVersion.h"
 
 namespace korvex {
 
@@ -27,7 +28,8 @@ struct SimulatorOptions {
 
 class SimulatedService : public vesk::IServiceControl {
  public:
-  static constexpr const char* kVersion = "5.4.0";
+  // The simulated service reports the product version it ships with.
+  static constexpr const char* kVersion = SIVREL_VERSION_TEXT;
 
   explicit SimulatedService(SimulatorOptions options);
   SimulatedService(const SimulatedService&) = delete;

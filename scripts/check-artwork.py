@@ -60,7 +60,18 @@ MAIN_DIALOG_CONTROLS = [  # id, class, text, style, rectangle: template order
     (1027, "Static", 306, CHILD | SS_BITMAP, (142, 51, 77, 18)),
     (1028, "Static", 310, CHILD | SS_BITMAP, (185, 91, 53, 13)),
 ]
-ABOUT_TEXT = "Calyra v5.4.0\n\n"
+
+
+def product_version():
+    """The three numbers of project(VERSION ...) in CMakeLists.txt, the one place the version is set."""
+    with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as f:
+        found = re.search(r"project\(\s*\w+\s+VERSION\s+(\d+)\.(\d+)\.(\d+)\b", f.read())
+    return tuple(int(n) for n in found.groups())
+
+
+VERSION = product_version()
+VERSION_TEXT = "%d.%d.%d" % VERSION
+ABOUT_TEXT = "Calyra v%s\n\n" % VERSION_TEXT
 ABOUT_CONTROLS = [
     (1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON, (130, 81, 50, 14)),
     (-1, "Static", None, SHOWN | WS_GROUP | SS_CENTER, (25, 57, 78, 32)),
@@ -299,10 +310,23 @@ def check_rc_names_committed_files():
     expect(not stray, "files no resource names: %s" % sorted(stray))
 
 
+def write_version_header(work):
+    """SivrelVersion.h as the build generates it from cmake/SivrelVersion.h.in, for windres."""
+    with open(os.path.join(ROOT, "cmake", "SivrelVersion.h.in"), encoding="utf-8") as f:
+        text = f.read()
+    for name, value in zip(("MAJOR", "MINOR", "PATCH"), VERSION):
+        text = text.replace("@PROJECT_VERSION_%s@" % name, str(value))
+    expect("@" not in text, "cmake/SivrelVersion.h.in names a variable this check does not know")
+    with open(os.path.join(work, "SivrelVersion.h"), "w", encoding="utf-8") as f:
+        f.write(text)
+
+
 def compile_rc(work):
     out = os.path.join(work, "Sivrel.res")
-    result = subprocess.run([tool(WINDRES, "binutils-mingw-w64-x86-64"), "-I", RES, os.path.join(RES, "Sivrel.rc"),
-                             "-O", "res", "-o", out], capture_output=True, text=True)
+    write_version_header(work)
+    result = subprocess.run([tool(WINDRES, "binutils-mingw-w64-x86-64"), "-I", RES, "-I", work,
+                             os.path.join(RES, "Sivrel.rc"), "-O", "res", "-o", out],
+                            capture_output=True, text=True)
     expect(result.returncode == 0, "windres: %s" % result.stderr.strip())
     return read_res(read(out))
 
@@ -363,9 +387,12 @@ def check_compiled(resources):
                    b"{e2011457-1546-43c5-a5fe-008deee3d3f0}"):
         expect(needle in manifest, "manifest lacks %s" % needle.decode())
     version = resources[(RT["VERSION"], 1)][1]
-    for needle in ("Calyra", "5.4.0"):
+    for needle in ("Calyra", VERSION_TEXT, VERSION_TEXT + ".0"):
         expect(needle.encode("utf-16-le") in version, "version resource lacks %s" % needle)
-    expect(struct.unpack_from("<II", version, 48) == (0x00050004, 0x00000000), "file version is not 5.4.0.0")
+    major, minor, patch = VERSION
+    packed = ((major << 16) | minor, patch << 16)
+    for offset, which in ((48, "file"), (56, "product")):
+        expect(struct.unpack_from("<II", version, offset) == packed, "%s version is not %s.0" % (which, VERSION_TEXT))
 
     expect((RT["GROUP_ICON"], 201) not in resources, "an icon 201 exists")
     expect(RT["STRING"] not in kinds, "a string table exists")

@@ -15,6 +15,7 @@
 #include "korvex/PipeClient.h"
 #include "korvex/PipeProtocol.h"
 #include "service/GetService.h"
+#include "SivrelVersion.h"
 
 using sivrel_test::EventRecorder;
 using Texts = std::vector<std::string>;
@@ -174,7 +175,7 @@ TEST_F(KorvexDll, ServiceStartsWithItsSettingsVersionAndCommentFile) {
   EXPECT_TRUE(settings->allowRecordingControl);
   EXPECT_TRUE(settings->allowComments);
   EXPECT_TRUE(settings->showTrayIcon);
-  EXPECT_STREQ(service->GetVersion(), "5.4.0");
+  EXPECT_STREQ(service->GetVersion(), SIVREL_VERSION_TEXT);
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   EXPECT_EQ(std::string(service->GetTextFilePath()), std::string(temp) + "Korvex-comments.txt");

@@ -11,6 +11,7 @@
 
 #include "korvex/SimulatedService.h"
 #include "EventRecorder.h"
+#include "SivrelVersion.h"
 
 using sivrel_test::EventRecorder;
 using Texts = std::vector<std::string>;
@@ -53,7 +54,7 @@ TEST(SimulatedService, StartReportsTheConnectionStepsOnItsOwnThreadAndNothingBef
   auto service = MakeService(events);
   const vesk::ServiceSettings* settings = service->GetSettings();
   EXPECT_TRUE(settings->allowRecordingControl && settings->allowComments && settings->showTrayIcon);
-  EXPECT_STREQ(service->GetVersion(), "5.4.0");
+  EXPECT_STREQ(service->GetVersion(), SIVREL_VERSION_TEXT);
   // Before Start: commands that would raise an event say so, and nothing arrives.
   const auto refused = service->ExecuteLine("connection 3");
   EXPECT_FALSE(refused.ok);

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "SivrelVersion.h"
 #include "res/resource.h"
 #include "widgets/AboutDlg.h"
 
@@ -167,7 +168,7 @@ TEST(AboutDialog, ShowsTheProductAndItsIcon) {
     PostToDialog(d, WM_COMMAND, IDOK, 0);
   };
   EXPECT_EQ(1, RunAbout(nullptr, script));
-  EXPECT_EQ(0u, text.find("Calyra v5.4.0\n\n")) << text;
+  EXPECT_EQ(0u, text.find("Calyra v" SIVREL_VERSION_TEXT "\n\n")) << text;
   EXPECT_NE(nullptr, icon);
 }
 
