@@ -48,9 +48,9 @@ declare -A winpid linuxpid
 find_linux_pid() {  # find_linux_pid WINDOWS_PATH
   local path="$1" found=() p cmd
   for p in /proc/[0-9]*; do
-    cmd="$(tr '\0' ' ' <"$p/cmdline" 2>/dev/null)" || continue
+    cmd="$( { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null)" || continue  # it may have ended
     case "$cmd" in "$path"*) ;; *) continue;; esac
-    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
     found+=("${p#/proc/}")
   done
   [ ${#found[@]} -eq 1 ] || {
