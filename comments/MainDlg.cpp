@@ -103,9 +103,9 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   m_editComment.SetWindowTextA(comments::kHint);
   m_editComment.SendMessage(EM_LIMITTEXT, comments::kCommentLimit);
 
+  // Loaded now, started only when the upload display shows it (PlayBusyAnimationWhileSeen).
   if (HWND placeholder = GetDlgItem(IDC_BUSY)) m_busy.SubclassWindow(placeholder);
   m_busy.LoadFromResource(IDR_BUSY_GIF, "gif");
-  m_busy.StartAnimation();
   m_busy.ShowWindow(SW_HIDE);
 
   m_bServiceReady = false;
@@ -224,6 +224,25 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     loop->RemoveIdleHandler(this);
   }
   return 0;
+}
+
+LRESULT CMainDlg::OnWindowPosChanged(UINT, WPARAM, LPARAM lParam, BOOL& bHandled) {
+  // Shown or hidden by ShowWindow or SetWindowPos alike; WM_SHOWWINDOW would miss the latter.
+  const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+  if (pos && (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) PlayBusyAnimationWhileSeen();
+  bHandled = FALSE;  // the dialog manager still turns it into WM_SIZE and WM_MOVE
+  return 0;
+}
+
+void CMainDlg::PlayBusyAnimationWhileSeen() {
+  // A tray client idles all day: an animation nobody can see would wake the process ten times a
+  // second for nothing. Stopped, the control keeps the frame on show, so a window shown again
+  // looks as it was left and the animation resumes there.
+  if (m_busy.IsWindowVisible()) {
+    if (!m_busy.IsAnimationStarted()) m_busy.StartAnimation();
+  } else {
+    m_busy.StopAnimation();
+  }
 }
 
 // ----------------------------------------------------------------------------------- helpers
@@ -424,6 +443,7 @@ void CMainDlg::OnUploadProgress(int percent) {
     m_btnStop.ShowWindow(SW_HIDE);
     m_stUploaded.ShowWindow(SW_SHOW);
     SetTimer(kUploadedTimer, kTimerPeriodMs);
+    PlayBusyAnimationWhileSeen();
     return;
   }
   // Only exactly 100 is done; the percentage itself is not shown.
@@ -432,6 +452,7 @@ void CMainDlg::OnUploadProgress(int percent) {
     m_stUploading.ShowWindow(SW_SHOW);
     m_busy.ShowWindow(SW_SHOW);
   }
+  PlayBusyAnimationWhileSeen();
 }
 
 void CMainDlg::UpdateProfileControls() {

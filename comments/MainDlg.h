@@ -70,6 +70,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   BEGIN_MSG_MAP(CMainDlg)
     MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_WINDOWPOSCHANGED, OnWindowPosChanged)
     COMMAND_ID_HANDLER(IDC_CLOSE, OnCloseClick)
     COMMAND_ID_HANDLER(IDC_START_SUBMIT, OnStartSubmitClick)
     COMMAND_ID_HANDLER(IDC_PAUSE_RESUME, OnPauseResumeClick)
@@ -83,6 +84,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL& bHandled);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled);
+  LRESULT OnWindowPosChanged(UINT, WPARAM, LPARAM lParam, BOOL& bHandled);
   LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
   LRESULT OnCloseClick(WORD, WORD, HWND, BOOL& bHandled);
   LRESULT OnStartSubmitClick(WORD, WORD, HWND, BOOL& bHandled);
@@ -116,7 +118,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   std::atomic<bool> m_bRecording{false};
   bool m_bPaused = false;
   CWindow m_editComment;  // 1016
-  // The busy animation of the upload display, attached to placeholder 1020.
+  // The busy animation of the upload display, attached to placeholder 1020. It plays only while
+  // it can be seen: the upload display shows it and the window is on screen.
   CPictureExWnd m_busy;
 
   // Written by the frame: the service is connected and the user authorised.
@@ -136,6 +139,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   std::string CommentText() const;
   void LoadSkinAndFaces(const comments::BitmapSet& set);
   void UsePlainLook();
+  void PlayBusyAnimationWhileSeen();
   RECT FitTextButton(const CWindow& button, std::initializer_list<const char*> texts,
                      int rightLimit) const;
 

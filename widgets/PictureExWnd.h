@@ -74,6 +74,9 @@ class CPictureExWnd : public CWindowImpl<CPictureExWnd, CWindow, CWinTraits<0x56
   BOOL IsAnimated() const;
   BOOL IsGif() const { return m_isGif ? TRUE : FALSE; }
   BOOL IsPlaying() const;
+  // StartAnimation began an animation thread and no stop has ended it yet (IsPlaying turns true
+  // only once that thread is inside its loop).
+  bool IsAnimationStarted() const { return static_cast<bool>(m_animation); }
 
   // Observers for the owner's diagnostics and for tests.
   // The index of the frame the animation shows (kept across a stop).

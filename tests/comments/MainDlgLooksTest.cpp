@@ -6,6 +6,7 @@
 
 #include "DialogTestBed.h"
 #include "comments/CommentsText.h"
+#include "tools/WinTestSupport.h"
 
 namespace {
 
@@ -67,8 +68,7 @@ TEST(CommentsLooks, IdleAfterCreation) {
   EXPECT_EQ(comments::kHint, Text(dlg.m_editComment));
   EXPECT_EQ(1024, ::SendMessageA(dlg.m_editComment, EM_GETLIMITTEXT, 0, 0));
   EXPECT_TRUE(dlg.m_busy.IsAnimated()) << "the busy GIF is loaded";
-  EXPECT_TRUE(bed.PumpUntil([&] { return dlg.m_busy.IsPlaying() != FALSE; }))
-      << "it runs while hidden";
+  EXPECT_FALSE(dlg.m_busy.IsAnimationStarted()) << "nobody sees it: it does not play";
   EXPECT_NE(0, ::SendMessageA(bed.hwnd(), WM_GETICON, ICON_BIG, 0));
   EXPECT_NE(0, ::SendMessageA(bed.hwnd(), WM_GETICON, ICON_SMALL, 0));
 }
@@ -230,6 +230,61 @@ TEST(CommentsLooks, UploadDisplay) {
     ::SendMessageA(bed.hwnd(), WM_TIMER, CMainDlg::kUploadedTimer, 0);
     EXPECT_FALSE(Shown(bed.Item(IDC_UPLOADED)));
     EXPECT_FALSE(Shown(bed.Item(IDC_STOP)));
+  }
+}
+
+TEST(CommentsLooks, BusyAnimationPlaysOnlyWhileItCanBeSeen) {
+  DialogBed bed;
+  CMainDlg& dlg = bed.dlg();
+  bed.Pump();
+  const int threads = wintest::ThreadCount();
+  ASSERT_GT(threads, 0);
+  const auto stopped = [&] {
+    return !dlg.m_busy.IsAnimationStarted() && !dlg.m_busy.IsPlaying() &&
+           wintest::ThreadCount() == threads;
+  };
+  // Playing: its own thread is in its loop and has moved on from frame `from`.
+  const auto playsOnFrom = [&](int from) {
+    return bed.PumpUntil([&] {
+      return dlg.m_busy.IsPlaying() && dlg.m_busy.GetCurrentFrame() != from &&
+             wintest::ThreadCount() == threads + 1;
+    });
+  };
+  {
+    SCOPED_TRACE("an upload reported while the window is hidden: shown in it, but not played");
+    dlg.OnUploadProgress(30);
+    ASSERT_TRUE(Shown(dlg.m_busy));
+    EXPECT_TRUE(stopped());
+  }
+  {
+    SCOPED_TRACE("the window opens on the upload display: it plays");
+    bed.ShowActive();
+    EXPECT_TRUE(playsOnFrom(dlg.m_busy.GetCurrentFrame()));
+  }
+  int kept = 0;
+  {
+    SCOPED_TRACE("the window hides: the thread has ended when the hide returns");
+    ::ShowWindow(bed.hwnd(), SW_HIDE);
+    EXPECT_TRUE(stopped());
+    kept = dlg.m_busy.GetCurrentFrame();
+  }
+  {
+    SCOPED_TRACE("shown again by SetWindowPos, as a placement may: it resumes");
+    ::SetWindowPos(bed.hwnd(), nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    EXPECT_TRUE(dlg.m_busy.IsAnimationStarted());
+    EXPECT_TRUE(playsOnFrom(kept));
+  }
+  {
+    SCOPED_TRACE("the upload is done: the display hides the animation and it stops");
+    dlg.OnUploadProgress(100);
+    EXPECT_TRUE(stopped());
+  }
+  {
+    SCOPED_TRACE("a new upload while the window is open plays at once");
+    dlg.OnUploadProgress(5);
+    EXPECT_TRUE(dlg.m_busy.IsAnimationStarted());
+    EXPECT_TRUE(playsOnFrom(-1));
   }
 }
 

@@ -1,5 +1,7 @@
 #include "tools/WinTestSupport.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 
 namespace wintest {
@@ -129,6 +131,19 @@ HWND WaitForProcessWindow(const ChildProcess& process, const std::string& classP
       return windows.empty() ? nullptr : windows.front();
     }
   }
+}
+
+int ThreadCount() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  }
+  ::CloseHandle(snapshot);
+  return count;
 }
 
 }  // namespace wintest

@@ -49,6 +49,9 @@ std::vector<HWND> ProcessWindows(DWORD pid, const std::string& classPrefix = "")
 HWND WaitForProcessWindow(const ChildProcess& process, const std::string& classPrefix,
                           DWORD timeoutMs);
 
+// Threads of this process that have not ended (a thread counts until it has returned).
+int ThreadCount();
+
 std::string ClassName(HWND hWnd);
 std::string WindowText(HWND hWnd);
 
