@@ -85,7 +85,8 @@ def environment():
         folder = tempfile.mkdtemp(prefix="sivrel-fonts-")
         atexit.register(shutil.rmtree, folder, True)
         env = dict(os.environ)
-        env.pop("FONTCONFIG_PATH", None)
+        for inherited in ("FONTCONFIG_PATH", "FONTCONFIG_SYSROOT"):
+            env.pop(inherited, None)
         env["FONTCONFIG_FILE"] = write_config(folder)
         _environment = env
     return _environment
