@@ -1,11 +1,13 @@
 // Shows the comments window in one of its looks until a flag file appears, for the screenshots
 // under docs/ (tests/comments/take-screenshots.sh drives it).
 //   comments-shots.exe LOOK FLAGFILE
-// LOOK: idle, recording, paused, submitted, uploading, uploaded, recording-uploading.
+// LOOK: idle, recording, paused, submitted, uploading, uploaded, recording-uploading, and
+// full-comment (1,480 characters typed key by key into the box, which keeps its 1024).
 // Prints "ready LEFT TOP RIGHT BOTTOM" (the window's screen rectangle) once it is on screen.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "DialogTestBed.h"
@@ -31,6 +33,15 @@ int main(int argc, char** argv) {
     ::SetFocus(dlg.m_editComment);
     ::SendMessageA(dlg.m_editComment, EM_SETSEL, 200, 200);
   }
+  if (look == "full-comment") {
+    dlg.OnRecordingStarted();
+    ::SetFocus(dlg.m_editComment);
+    bed.Pump();
+    for (int n = 0; n < 1480; ++n) {
+      ::PostMessageA(dlg.m_editComment, WM_CHAR, static_cast<WPARAM>(comment[n % std::strlen(comment)]), 1);
+    }
+    bed.Pump();
+  }
   if (look == "paused") dlg.OnRecordingPaused();
   if (look == "submitted") {
     bed.Click(IDC_START_SUBMIT);
@@ -45,7 +56,10 @@ int main(int argc, char** argv) {
   // Windows hides focus rectangles until the keyboard is used; Wine's buttons draw them anyway,
   // and over the small link face the dotted frame crosses its text. The pictures show the
   // window as a mouse user on Windows sees it: no control focused outside the comment box.
-  if (look != "recording" && look != "paused" && look != "recording-uploading") ::SetFocus(nullptr);
+  if (look != "recording" && look != "paused" && look != "recording-uploading" &&
+      look != "full-comment") {
+    ::SetFocus(nullptr);
+  }
 
   // Let the busy animation draw a few frames before the picture is taken.
   bed.PumpUntil([] { return false; }, 600);

@@ -70,6 +70,9 @@ HBITMAP ButtonFace(HWND button);
 HBITMAP Picture(HWND picture);
 std::string Text(HWND window);
 SIZE BitmapSize(HBITMAP bitmap);
+// True when `bitmap` has the size and the pixels of bitmap resource `resourceId` of this program:
+// a face or picture shows that resource, whichever handle it is.
+bool ShowsResource(HBITMAP bitmap, int resourceId);
 
 // The module is initialised once per test process with the executable's own resources.
 void EnsureModule();

@@ -13,6 +13,7 @@
 
 #include "DialogTestBed.h"
 #include "comments/CommentsText.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -26,6 +27,19 @@ int DisplayDpi() {
 }
 
 bool HasBitmapSet(int dpi) { return dpi == 96 || dpi == 120 || dpi == 144 || dpi == 192; }
+
+// The resources each DPI's set must show, by their names, independently of the program's table.
+struct ExpectedSet {
+  int dpi, skin, titleIdle, titleRecording, titlePaused, start, submit, submitted, pause, resume,
+      close, stop, whatIsThis, uploading, uploaded;
+};
+#define SIVREL_EXPECTED_SET(d)                                                                    \
+  {d, IDB_SKIN_##d, IDB_TITLE_IDLE_##d, IDB_TITLE_RECORDING_##d, IDB_TITLE_PAUSED_##d,            \
+   IDB_START_##d, IDB_SUBMIT_##d, IDB_SUBMITTED_##d, IDB_PAUSE_##d, IDB_RESUME_##d, IDB_CLOSE_##d, \
+   IDB_STOP_##d, IDB_WHAT_IS_THIS_##d, IDB_UPLOADING_##d, IDB_UPLOADED_##d}
+constexpr ExpectedSet kExpectedSets[] = {SIVREL_EXPECTED_SET(96), SIVREL_EXPECTED_SET(120),
+                                         SIVREL_EXPECTED_SET(144), SIVREL_EXPECTED_SET(192)};
+#undef SIVREL_EXPECTED_SET
 
 // The template's rectangle of a control in pixels at this DPI.
 RECT DialogUnits(HWND dlg, int x, int y, int w, int h) {
@@ -94,6 +108,30 @@ TEST_F(CommentsDpi, BitmapSetOrPlainLook) {
     ExpectScaled(commentstest::Picture(bed.Item(IDC_UPLOADED)), 105, 26, dpi);
     for (int id : {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS}) {
       EXPECT_TRUE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
+    }
+    {
+      SCOPED_TRACE("each bitmap and face shows its own resource's pixels");
+      const ExpectedSet* e = nullptr;
+      for (const ExpectedSet& set : kExpectedSets) e = set.dpi == dpi ? &set : e;
+      ASSERT_NE(nullptr, e);
+      using commentstest::ShowsResource;
+      EXPECT_TRUE(ShowsResource(dlg.m_hBitmap.get(), e->skin));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpTitleIdle.get(), e->titleIdle));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpTitleRecording.get(), e->titleRecording));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpTitlePaused.get(), e->titlePaused));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpStart.get(), e->start));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpSubmit.get(), e->submit));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpSubmitted.get(), e->submitted));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpPause.get(), e->pause));
+      EXPECT_TRUE(ShowsResource(dlg.m_bmpResume.get(), e->resume));
+      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_CLOSE)), e->close));
+      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_STOP)), e->stop));
+      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_PAUSE_RESUME)), e->pause));
+      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_WHAT_IS_THIS)), e->whatIsThis));
+      EXPECT_TRUE(ShowsResource(commentstest::Picture(bed.Item(IDC_UPLOADING)), e->uploading));
+      EXPECT_TRUE(ShowsResource(commentstest::Picture(bed.Item(IDC_UPLOADED)), e->uploaded));
+      // Two different pictures never pass for each other.
+      EXPECT_FALSE(ShowsResource(dlg.m_bmpPause.get(), e->resume));
     }
     RECT point = window;
     EXPECT_EQ(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(point.left + 20, point.bottom - 20)));
