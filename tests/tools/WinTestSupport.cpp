@@ -1,5 +1,7 @@
 #include "tools/WinTestSupport.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace wintest {
@@ -128,6 +130,24 @@ HWND WaitForProcessWindow(const ChildProcess& process, const std::string& classP
       return windows.empty() ? nullptr : windows.front();
     }
   }
+}
+
+int ShellIconsAdded() {
+  HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
+  if (!tray) return -1;
+  DWORD shell = 0;
+  ::GetWindowThreadProcessId(tray, &shell);
+  int tools = 0;
+  // The tray's own tooltip window; balloons come in tooltip windows of their own.
+  for (HWND tip = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip;
+       tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(tip, &owner);
+    if (owner != shell || ::GetWindow(tip, GW_OWNER) != tray) continue;
+    if (::GetWindowLongA(tip, GWL_STYLE) & TTS_BALLOON) continue;
+    tools += static_cast<int>(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+  }
+  return tools;
 }
 
 }  // namespace wintest

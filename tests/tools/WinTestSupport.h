@@ -52,4 +52,10 @@ HWND WaitForProcessWindow(const ChildProcess& process, const std::string& classP
 std::string ClassName(HWND hWnd);
 std::string WindowText(HWND hWnd);
 
+// How many icons the notification area has been given so far in this Wine session, or -1 when
+// there is none. Wine 8's tray draws its icons itself (no window per icon) but keeps one
+// tooltip tool for every icon ever added, and removing an icon leaves its tool: the count rises
+// with each icon added by any process and never falls.
+int ShellIconsAdded();
+
 }  // namespace wintest
