@@ -47,17 +47,27 @@ std::string BinDir() {
 
 ChildProcess::~ChildProcess() { Kill(); }
 
-bool ChildProcess::Start(const std::string& exe, const std::string& arguments, WORD showCommand) {
+namespace {
+bool Create(const char* exe, std::string commandLine, WORD showCommand, PROCESS_INFORMATION* info) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = showCommand;
-  std::string commandLine = "\"" + exe + "\"";
-  if (!arguments.empty()) commandLine += " " + arguments;
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');
-  return ::CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &m_info) != FALSE;
+  return ::CreateProcessA(exe, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          info) != FALSE;
+}
+}  // namespace
+
+bool ChildProcess::Start(const std::string& exe, const std::string& arguments, WORD showCommand) {
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  return Create(exe.c_str(), commandLine, showCommand, &m_info);
+}
+
+bool ChildProcess::StartCommandLine(const std::string& commandLine) {
+  return Create(nullptr, commandLine, SW_SHOWNORMAL, &m_info);
 }
 
 bool ChildProcess::Wait(DWORD timeoutMs, DWORD* exitCode) {

@@ -32,6 +32,8 @@ class ChildProcess {
 
   // Starts `exe` with `arguments` and the show command in STARTUPINFO.
   bool Start(const std::string& exe, const std::string& arguments, WORD showCommand = SW_SHOWNORMAL);
+  // Starts a whole command line, the program found from it as the shell finds it (a Run value).
+  bool StartCommandLine(const std::string& commandLine);
   // Waits for the end; false on timeout. `exitCode` receives the code.
   bool Wait(DWORD timeoutMs, DWORD* exitCode);
   DWORD Id() const { return m_info.dwProcessId; }
