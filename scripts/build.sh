@@ -11,6 +11,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 jobs="${SIVREL_JOBS:-$(nproc)}"
 [ $# -gt 0 ] || set -- native windows
+# The release tree is the one command a fresh clone is given for the packages: it sets up first.
+case " $* " in *" release "*) "$root/scripts/setup-deps.sh" ;; esac
 for tree in "$@"; do
   case "$tree" in
     native)      args=(-DSIVREL_SANITIZE=address) ;;
