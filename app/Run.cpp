@@ -2,6 +2,7 @@
 
 #include "app/AppModule.h"
 #include "app/MessageLoop.h"
+#include "app/SessionInstance.h"
 #include "tray/MainFrame.h"
 
 namespace {
@@ -18,9 +19,9 @@ HWND FrameParent() {
 
 void ReportMissingService() {
   ::MessageBoxA(nullptr,
-                "The recorder service could not be started: Korvex.dll did not provide its "
-                "service object.\n\nSivrel will close. Please reinstall the recording agent or "
-                "contact your administrator.",
+                "The recorder service could not be started: Korvex.dll could not be loaded "
+                "from Sivrel's folder or did not provide its service object.\n\nSivrel will "
+                "close. Please reinstall the recording agent or contact your administrator.",
                 "Sivrel", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
@@ -41,4 +42,10 @@ int Run(LPSTR /*commandLine*/, int showCommand) {
   }
   g_appModule.UnregisterLoop();
   return result;  // the frame goes first, then the loop
+}
+
+int HandOverToRunningClient(const SessionInstance& session) {
+  PostToRunningFrame(session.FirstProcessId(), CMainFrame::GetWndClassName(),
+                     ::RegisterWindowMessageA(kOpenCommentsMessageName));
+  return kExitAlreadyRunning;
 }

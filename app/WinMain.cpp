@@ -5,8 +5,15 @@
 
 #include "app/AppModule.h"
 #include "app/Run.h"
+#include "app/SessionInstance.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine, int /*showCommand*/) {
+  // One client per session, decided before anything else: a second start loads neither the
+  // recorder service nor anything of the user interface, it only hands over and ends. The
+  // object stays held until the process ends.
+  const SessionInstance session(kSessionInstanceName);
+  if (!session.IsFirst()) return HandOverToRunningClient(session);
+
   ::CoInitialize(nullptr);
   // Makes sure user32 has set up this thread's window state before any window exists.
   ::DefWindowProcA(nullptr, 0, 0, 0);

@@ -4,17 +4,23 @@
 #   native-tsan  host g++ with TSan: the same tests, for the threaded parts
 #   bench        host g++, optimised, no sanitizers: the native benchmarks
 #   windows      mingw-w64: Sivrel.exe, Korvex.dll, korvexctl.exe, Windows tests (build/windows/bin)
+#   release      mingw-w64, optimised, no tests: the shipped binaries with their debug information
+#                split off, build/release/Sivrel-<version>-x64.msi and .zip (installer/)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 jobs="${SIVREL_JOBS:-$(nproc)}"
 [ $# -gt 0 ] || set -- native windows
+# The release tree is the one command a fresh clone is given for the packages: it sets up first.
+case " $* " in *" release "*) "$root/scripts/setup-deps.sh" ;; esac
 for tree in "$@"; do
   case "$tree" in
     native)      args=(-DSIVREL_SANITIZE=address) ;;
     native-tsan) args=(-DSIVREL_SANITIZE=thread) ;;
     bench)       args=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
     windows)     args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake") ;;
+    release)     args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+                       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DSIVREL_RELEASE=ON) ;;
     *) echo "build: unknown tree $tree" >&2; exit 2 ;;
   esac
   dir="build/$tree"
@@ -25,5 +31,7 @@ for tree in "$@"; do
   # SIVREL_BUILD_TARGETS limits the build to some targets (the run command needs only the programs).
   targets=()
   for t in ${SIVREL_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+  # The release tree builds what ships and nothing else (no tools, benchmarks or tests).
+  if [ "$tree" = release ] && [ ${#targets[@]} -eq 0 ]; then targets=(--target sivrel_release); fi
   cmake --build "$dir" -j "$jobs" "${targets[@]}"
 done

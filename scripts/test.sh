@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: set-up, both trees built, native tests first (ASan+UBSan, then TSan),
 # the fuzzer for a bounded time, the artwork check, then every Windows test under Wine in a
-# private prefix on a private Xvfb display. Exits non-zero on any failure.
+# private prefix on a private Xvfb display, and last the release tree with its installer tests
+# in a prefix of their own. Exits non-zero on any failure.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -37,9 +38,11 @@ fi
 step "build windows" scripts/build.sh windows
 step "windows tests (Wine)" env SIVREL_WAIT_FOR_TRAY="$root/build/windows/bin/wait-for-tray.exe" \
   scripts/wine-session.sh --prefix build/windows/wineprefix -- \
-  ctest --test-dir build/windows --output-on-failure
+  ctest --test-dir build/windows --output-on-failure -LE '^installer$'
 step "windows tests at other display DPIs (Wine)" env SIVREL_WAIT_FOR_TRAY="$root/build/windows/bin/wait-for-tray.exe" \
   scripts/test-dpi.sh build/windows
+step "build release" scripts/build.sh release
+step "installer tests (Wine)" scripts/test-installer.sh build/windows
 
 echo
 echo "===== summary"

@@ -1,6 +1,6 @@
 #pragma once
-// The one export of the recorder service library. The client imports it by name at load time,
-// so the process cannot start without Korvex.dll.
+// The one export of the recorder service library. The client loads the library at run time from
+// its own folder and looks the export up by name (service/ServiceLibrary.cpp).
 #include "service/IServiceControl.h"
 
 #if defined(_WIN32)
@@ -16,3 +16,7 @@
 #endif
 
 extern "C" KORVEX_API vesk::IServiceControl* KORVEX_CALL GetService();
+
+// The export's name and type, as the client looks it up.
+constexpr const char kGetServiceExport[] = "GetService";
+using GetServiceFunction = vesk::IServiceControl*(KORVEX_CALL*)();

@@ -42,6 +42,7 @@ CMainFrame::CMainFrame(const FrameEdges& edges)
       m_counterFrequency(CounterFrequency()) {
   // The shell broadcasts this to every top-level window when it has built a new taskbar.
   m_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+  m_uOpenCommentsRequest = ::RegisterWindowMessageA(kOpenCommentsMessageName);
 }
 
 // Members go in reverse order: the adapter first (stop, then the service's Release, after which
@@ -450,6 +451,18 @@ LRESULT CMainFrame::OnOpenComments(WORD, WORD, HWND, BOOL&) {
     PositionNearTrayIcon(m_commentsDlg);
     m_commentsDlg.ShowWindow(SW_SHOW);
   }
+  return 0;
+}
+
+// A second start of the program: it opens the window and never closes it, unlike Open, which
+// toggles; someone who starts the client again wants to see it. The second start has let this
+// process take the foreground, so the window comes up in front, ready for typing.
+LRESULT CMainFrame::OnOpenCommentsRequest(UINT, WPARAM, LPARAM, BOOL&) {
+  if (!m_commentsDlg.IsWindowVisible()) {
+    PositionNearTrayIcon(m_commentsDlg);
+    m_commentsDlg.ShowWindow(SW_SHOW);
+  }
+  ::SetForegroundWindow(m_commentsDlg);
   return 0;
 }
 

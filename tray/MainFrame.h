@@ -33,6 +33,9 @@ class CAboutDlg;
 constexpr UINT WM_UPLOAD_PROGRESS = WM_APP + 4;
 // The wake-up of the service-event queue: at most one is on its way at a time.
 constexpr UINT WM_SERVICE_EVENTS = WM_APP + 5;
+// Registered under this name: a second start of the program in the session asks the running
+// client's frame to open the comments window (app/SessionInstance.h).
+constexpr char kOpenCommentsMessageName[] = "Sivrel.OpenComments";
 
 class CMainFrame : public CFrameWindowImpl<CMainFrame>,
                    public CUpdateUI<CMainFrame>,
@@ -100,6 +103,7 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
     MESSAGE_HANDLER(WM_SERVICE_EVENTS, OnServiceEvents)
     MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
     if (m_uTaskbarCreated != 0) MESSAGE_HANDLER(m_uTaskbarCreated, OnTaskbarCreated)
+    if (m_uOpenCommentsRequest != 0) MESSAGE_HANDLER(m_uOpenCommentsRequest, OnOpenCommentsRequest)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     CHAIN_MSG_MAP(CUpdateUI<CMainFrame>)
     CHAIN_MSG_MAP(CFrameWindowImpl<CMainFrame>)
@@ -114,6 +118,7 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   LRESULT OnServiceEvents(UINT, WPARAM, LPARAM, BOOL& bHandled);
   LRESULT OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
   LRESULT OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL& bHandled);
+  LRESULT OnOpenCommentsRequest(UINT, WPARAM, LPARAM, BOOL& bHandled);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled);
   LRESULT OnTrayCallback(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
@@ -192,6 +197,7 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   tray::TrayUpdateBatch m_trayBatch;
   std::size_t m_appliedEvents[tray::kServiceEventKinds] = {};
   UINT m_uTaskbarCreated = 0;
+  UINT m_uOpenCommentsRequest = 0;
   bool m_bClosed = false;            // WM_CLOSE has run: the program is ending
   bool m_bCloseOwed = false;         // a shutdown request whose close could not be posted
   CAboutDlg* m_pAboutDlg = nullptr;  // while the About dialog's modal loop runs

@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "NullService.h"
+#include "app/SessionInstance.h"
+#include "res/resource.h"
 #include "tools/WinTestSupport.h"
 
 namespace {
@@ -13,6 +16,27 @@ using wintest::ChildProcess;
 
 constexpr DWORD kTimeoutMs = 20000;
 const char kFrameClassPrefix[] = "Sivrel:";
+
+// Whether a start loaded the library in bin\noservice (see NullService.h).
+class NullServiceLoadProbe {
+ public:
+  NullServiceLoadProbe() : m_event(::CreateEventA(nullptr, TRUE, FALSE, kNullServiceLoadedEvent)) {}
+  ~NullServiceLoadProbe() { ::CloseHandle(m_event); }
+  NullServiceLoadProbe(const NullServiceLoadProbe&) = delete;
+  NullServiceLoadProbe& operator=(const NullServiceLoadProbe&) = delete;
+  bool Loaded() const { return ::WaitForSingleObject(m_event, 0) == WAIT_OBJECT_0; }
+
+ private:
+  HANDLE m_event;
+};
+
+// The comments window of a running client: the frame's dialog with the Start/Submit button.
+HWND CommentsWindow(DWORD pid) {
+  for (HWND w : wintest::ProcessWindows(pid, "#32770")) {
+    if (::GetDlgItem(w, IDC_START_SUBMIT)) return w;
+  }
+  return nullptr;
+}
 
 struct LaunchCase {
   const char* arguments;
@@ -55,6 +79,7 @@ TEST(Startup, FrameCreationFailureExitsWithZeroAndShowsNothing) {
 
 // A service library that hands out no object: a clear message, then exit code 2.
 TEST(Startup, MissingServiceObjectIsReportedAndExitsWithTwo) {
+  const NullServiceLoadProbe probe;
   ChildProcess sivrel;
   ASSERT_TRUE(sivrel.Start(wintest::BinDir() + "noservice\\Sivrel.exe", ""));
   // The box's window exists a moment before its caption and text are filled in.
@@ -75,11 +100,87 @@ TEST(Startup, MissingServiceObjectIsReportedAndExitsWithTwo) {
   EXPECT_NE(text.find("recorder service"), std::string::npos) << text;
   EXPECT_TRUE(wintest::ProcessWindows(sivrel.Id(), kFrameClassPrefix).empty())
       << "no frame is created without a service";
+  EXPECT_TRUE(probe.Loaded()) << "the library beside the program was not the one loaded";
 
   ::PostMessageA(box, WM_COMMAND, IDOK, 0);
   DWORD code = 0;
   ASSERT_TRUE(sivrel.Wait(kTimeoutMs, &code));
   EXPECT_EQ(code, 2u);
+}
+
+// A program without its Korvex.dll: the same message and exit code, not the system loader's.
+TEST(Startup, MissingServiceLibraryIsReportedAndExitsWithTwo) {
+  ChildProcess sivrel;
+  ASSERT_TRUE(sivrel.Start(wintest::BinDir() + "nolibrary\\Sivrel.exe", ""));
+  HWND box = nullptr;
+  ASSERT_TRUE(wintest::PumpUntil(
+      [&] {
+        for (HWND w : wintest::ProcessWindows(sivrel.Id(), "#32770")) {
+          if (wintest::WindowText(w) == "Sivrel" && ::IsWindowVisible(w)) box = w;
+        }
+        return box != nullptr || ::WaitForSingleObject(sivrel.Handle(), 0) == WAIT_OBJECT_0;
+      },
+      kTimeoutMs));
+  ASSERT_NE(box, nullptr) << "no message box titled Sivrel appeared";
+  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  DWORD code = 0;
+  ASSERT_TRUE(sivrel.Wait(kTimeoutMs, &code));
+  EXPECT_EQ(code, 2u);
+}
+
+// One client per session. A second start asks the running client to open its comments window
+// (and never to close it: a start while the window is open leaves it open) and exits with 3
+// without loading the recorder service; the session keeps one icon.
+TEST(SecondStart, OpensTheRunningClientsCommentsWindowAndExitsWithThree) {
+  const int iconsBefore = wintest::ShellIconsAdded();
+  ChildProcess first;
+  ASSERT_TRUE(first.Start(wintest::BinDir() + "Sivrel.exe", ""));
+  HWND frame = wintest::WaitForProcessWindow(first, kFrameClassPrefix, kTimeoutMs);
+  ASSERT_NE(frame, nullptr);
+  HWND comments = nullptr;
+  ASSERT_TRUE(wintest::PumpUntil([&] { return (comments = CommentsWindow(first.Id())) != nullptr; },
+                                 kTimeoutMs));
+  ASSERT_TRUE(wintest::PumpUntil([&] { return wintest::ShellIconsAdded() > iconsBefore; }, kTimeoutMs))
+      << "the first client's icon did not appear";
+  ASSERT_FALSE(::IsWindowVisible(comments));
+  const int icons = wintest::ShellIconsAdded();
+
+  // The second starts come from a folder whose Korvex.dll tells when it is loaded.
+  const NullServiceLoadProbe probe;
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE("second start " + std::to_string(start));
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(wintest::BinDir() + "noservice\\Sivrel.exe", ""));
+    DWORD code = 0;
+    ASSERT_TRUE(second.Wait(kTimeoutMs, &code)) << "the second start did not end";
+    EXPECT_EQ(code, 3u);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return ::IsWindowVisible(comments) != FALSE; }, kTimeoutMs))
+        << "the comments window did not open";
+  }
+  // Messages to the frame are handled in order: Open after the second request hides the window
+  // only if that request left it open.
+  ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
+  EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindowVisible(comments); }, kTimeoutMs))
+      << "a second start while the window was open closed it";
+  EXPECT_FALSE(probe.Loaded()) << "a second start loaded Korvex.dll";
+  EXPECT_EQ(wintest::ShellIconsAdded(), icons) << "a second start added an icon";
+
+  ::PostMessageA(frame, WM_CLOSE, 0, 0);
+  DWORD code = 0;
+  ASSERT_TRUE(first.Wait(kTimeoutMs, &code));
+  EXPECT_EQ(code, 1u);
+}
+
+// While the first client is still starting it holds the session's object but has no frame yet
+// (this test takes that part): a second start has nothing to ask and still ends at once with 3.
+TEST(SecondStart, WhileTheFirstHasNoFrameYetExitsWithThree) {
+  const SessionInstance starting(kSessionInstanceName);
+  ASSERT_TRUE(starting.IsFirst()) << "a client is already running in this session";
+  ChildProcess second;
+  ASSERT_TRUE(second.Start(wintest::BinDir() + "Sivrel.exe", ""));
+  DWORD code = 0;
+  ASSERT_TRUE(second.Wait(kTimeoutMs, &code));
+  EXPECT_EQ(code, 3u);
 }
 
 }  // namespace

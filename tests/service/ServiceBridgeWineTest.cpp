@@ -1,6 +1,7 @@
-// The adapter as the client builds it: vesk::ServiceControl with the real edge, importing
-// GetService from the stand-in Korvex.dll, with std::function and std::string crossing the DLL
-// boundary in both directions. The simulator's control pipe makes the service's events happen.
+// The adapter as the client builds it: vesk::ServiceControl with the real edge, which loads the
+// stand-in Korvex.dll beside the program and looks up its GetService, with std::function and
+// std::string crossing the DLL boundary in both directions. The simulator's control pipe makes
+// the service's events happen.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "korvex/PipeClient.h"
 #include "korvex/PipeProtocol.h"
 #include "service/ServiceControl.h"
+#include "SivrelVersion.h"
 
 namespace {
 
@@ -94,7 +96,7 @@ TEST(ServiceBridge, TheClientsAdapterDrivesTheRealLibraryAndHearsItsEvents) {
     ASSERT_TRUE(control.HasService());
     const auto profile = control.CurrentProfile();
     EXPECT_TRUE(profile.allowRecordingControl && profile.allowComments && profile.showTrayIcon);
-    EXPECT_EQ(control.GetVersion(), "5.4.0");
+    EXPECT_EQ(control.GetVersion(), SIVREL_VERSION_TEXT);
     EXPECT_NE(control.GetTextFilePath().find("Korvex-comments.txt"), std::string::npos);
     InstallHandlers(control, seen);
     control.Start();

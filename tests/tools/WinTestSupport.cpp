@@ -1,6 +1,7 @@
 #include "tools/WinTestSupport.h"
 
 #include <tlhelp32.h>
+#include <commctrl.h>
 
 #include <algorithm>
 
@@ -47,17 +48,27 @@ std::string BinDir() {
 
 ChildProcess::~ChildProcess() { Kill(); }
 
-bool ChildProcess::Start(const std::string& exe, const std::string& arguments, WORD showCommand) {
+namespace {
+bool Create(const char* exe, std::string commandLine, WORD showCommand, PROCESS_INFORMATION* info) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = showCommand;
-  std::string commandLine = "\"" + exe + "\"";
-  if (!arguments.empty()) commandLine += " " + arguments;
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');
-  return ::CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &m_info) != FALSE;
+  return ::CreateProcessA(exe, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          info) != FALSE;
+}
+}  // namespace
+
+bool ChildProcess::Start(const std::string& exe, const std::string& arguments, WORD showCommand) {
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  return Create(exe.c_str(), commandLine, showCommand, &m_info);
+}
+
+bool ChildProcess::StartCommandLine(const std::string& commandLine) {
+  return Create(nullptr, commandLine, SW_SHOWNORMAL, &m_info);
 }
 
 bool ChildProcess::Wait(DWORD timeoutMs, DWORD* exitCode) {
@@ -144,6 +155,22 @@ int ThreadCount() {
   }
   ::CloseHandle(snapshot);
   return count;
+int ShellIconsAdded() {
+  HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
+  if (!tray) return -1;
+  DWORD shell = 0;
+  ::GetWindowThreadProcessId(tray, &shell);
+  int tools = 0;
+  // The tray's own tooltip window; balloons come in tooltip windows of their own.
+  for (HWND tip = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip;
+       tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(tip, &owner);
+    if (owner != shell || ::GetWindow(tip, GW_OWNER) != tray) continue;
+    if (::GetWindowLongA(tip, GWL_STYLE) & TTS_BALLOON) continue;
+    tools += static_cast<int>(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+  }
+  return tools;
 }
 
 }  // namespace wintest

@@ -32,6 +32,8 @@ class ChildProcess {
 
   // Starts `exe` with `arguments` and the show command in STARTUPINFO.
   bool Start(const std::string& exe, const std::string& arguments, WORD showCommand = SW_SHOWNORMAL);
+  // Starts a whole command line, the program found from it as the shell finds it (a Run value).
+  bool StartCommandLine(const std::string& commandLine);
   // Waits for the end; false on timeout. `exitCode` receives the code.
   bool Wait(DWORD timeoutMs, DWORD* exitCode);
   DWORD Id() const { return m_info.dwProcessId; }
@@ -54,5 +56,11 @@ int ThreadCount();
 
 std::string ClassName(HWND hWnd);
 std::string WindowText(HWND hWnd);
+
+// How many icons the notification area has been given so far in this Wine session, or -1 when
+// there is none. Wine 8's tray draws its icons itself (no window per icon) but keeps one
+// tooltip tool for every icon ever added, and removing an icon leaves its tool: the count rises
+// with each icon added by any process and never falls.
+int ShellIconsAdded();
 
 }  // namespace wintest
