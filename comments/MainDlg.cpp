@@ -103,9 +103,8 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   m_editComment.SetWindowTextA(comments::kHint);
   m_editComment.SendMessage(EM_LIMITTEXT, comments::kCommentLimit);
 
-  // Loaded now, started only when the upload display shows it (PlayBusyAnimationWhileSeen).
+  // The animation is decoded when the upload display first shows it (PlayBusyAnimationWhileSeen).
   if (HWND placeholder = GetDlgItem(IDC_BUSY)) m_busy.SubclassWindow(placeholder);
-  m_busy.LoadFromResource(IDR_BUSY_GIF, "gif");
   m_busy.ShowWindow(SW_HIDE);
 
   m_bServiceReady = false;
@@ -239,6 +238,14 @@ void CMainDlg::PlayBusyAnimationWhileSeen() {
   // second for nothing. Stopped, the control keeps the frame on show, so a window shown again
   // looks as it was left and the animation resumes there.
   if (m_busy.IsWindowVisible()) {
+    // Most sessions never upload while the window is open, so the frames are decoded (and the
+    // platform's picture decoder loaded) only the first time they are to be seen: that keeps
+    // their cost out of every start-up. Painting waits for this handler, so the first paint
+    // already finds the picture at its size.
+    if (!m_busyLoadTried) {
+      m_busyLoadTried = true;
+      m_busy.LoadFromResource(IDR_BUSY_GIF, "gif");
+    }
     if (!m_busy.IsAnimationStarted()) m_busy.StartAnimation();
   } else {
     m_busy.StopAnimation();

@@ -145,6 +145,8 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
 
   // No bitmap set for this DPI: the buttons and the title show their texts instead of pictures.
   bool m_bPlain = true;
+  // The busy animation's resource was loaded (or found not to load) when it was first seen.
+  bool m_busyLoadTried = false;
   // Faces handed to controls once, freed with the dialog (after its window).
   BitmapHandle m_faceClose;
   BitmapHandle m_faceStop;

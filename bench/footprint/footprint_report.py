@@ -142,22 +142,27 @@ def ratio(a, b):
 def report(work):
     rounds = sorted((d for d in os.listdir(work) if d.startswith("round")),
                     key=lambda d: int(d[5:]))
-    figures = {p: {"input_idle_ms": [], "rss_kb": [], "image_kb": [], "image_anon_kb": [],
+    figures = {p: {"rss_kb": [], "image_kb": [], "image_anon_kb": [],
                    "ours_kb": [], "anon_kb": [], "other_files_kb": [], "cpu_ms_idle": [],
                    "cpu_ticks_ms_idle": [], "wakeups_per_s": [], "threads": []}
                for p in PROGRAMS}
+    starts = {p: {"input_idle_ms": [], "cpu_to_idle_ms": []} for p in PROGRAMS}
     largest = {}
     idle_s = 0.0
     for r in rounds:
         d = os.path.join(work, r)
         for p in PROGRAMS:
+            for name in sorted(os.listdir(d)):
+                if name.startswith(f"{p}-start") or name == f"{p}-launch.txt":
+                    launch = read_keys(os.path.join(d, name))
+                    starts[p]["input_idle_ms"].append(launch["input_idle_ms"])
+                    starts[p]["cpu_to_idle_ms"].append(launch["at_idle_cpu_ns"] / 1e6)
             launch = read_keys(f"{d}/{p}-launch.txt")
             before = read_keys(f"{d}/{p}-before.txt")
             after = read_keys(f"{d}/{p}-after.txt")
             parts, largest[p] = split(read_smaps(f"{d}/{p}-smaps.txt"),
                                       read_modules(f"{d}/{p}-launch.txt"))
             f = figures[p]
-            f["input_idle_ms"].append(launch.get("input_idle_ms", float("nan")))
             f["rss_kb"].append(parts["rss"])
             f["image_kb"].append(parts["image"])
             f["image_anon_kb"].append(parts["image_anon"])
@@ -173,6 +178,17 @@ def report(work):
             f["wakeups_per_s"].append((after["voluntary"] - before["voluntary"]) / seconds)
             f["threads"].append(after["threads"])
 
+    count = len(starts["client"]["input_idle_ms"])
+    print(f"# start-up: {count} starts of each program; median, and the least (the start that"
+          " other load on the machine disturbed least)")
+    for key in ("input_idle_ms", "cpu_to_idle_ms"):
+        for p in PROGRAMS:
+            values = starts[p][key]
+            print(f"{p}_{key} {median(values):.1f}")
+            print(f"{p}_{key}_min {min(values):.1f}")
+        spread = "  ".join(f"{p} {min(starts[p][key]):.1f}..{max(starts[p][key]):.1f}"
+                           for p in PROGRAMS)
+        print(f"#   {key}: {spread}")
     print(f"# {len(rounds)} rounds, {idle_s:.0f} idle seconds each; medians over the rounds "
           "(min..max in the comment lines)")
     for key in figures["client"]:
@@ -182,7 +198,12 @@ def report(work):
         spread = "  ".join(f"{p} {min(figures[p][key]):.1f}..{max(figures[p][key]):.1f}"
                            for p in PROGRAMS)
         print(f"#   {key}: {spread}")
-    for key in ("input_idle_ms", "rss_kb", "anon_kb", "cpu_ms_idle", "wakeups_per_s"):
+    for key in ("input_idle_ms", "cpu_to_idle_ms"):
+        r = ratio(median(starts["client"][key]), median(starts["baseline"][key]))
+        print(f"ratio_{key} {r:.2f}")
+        r = ratio(min(starts["client"][key]), min(starts["baseline"][key]))
+        print(f"ratio_{key}_min {r:.2f}")
+    for key in ("rss_kb", "anon_kb", "cpu_ms_idle", "wakeups_per_s"):
         r = ratio(median(figures["client"][key]), median(figures["baseline"][key]))
         print(f"ratio_{key} {r:.2f}")
     for p in PROGRAMS:

@@ -67,8 +67,8 @@ TEST(CommentsLooks, IdleAfterCreation) {
 
   EXPECT_EQ(comments::kHint, Text(dlg.m_editComment));
   EXPECT_EQ(1024, ::SendMessageA(dlg.m_editComment, EM_GETLIMITTEXT, 0, 0));
-  EXPECT_TRUE(dlg.m_busy.IsAnimated()) << "the busy GIF is loaded";
-  EXPECT_FALSE(dlg.m_busy.IsAnimationStarted()) << "nobody sees it: it does not play";
+  EXPECT_FALSE(dlg.m_busy.IsAnimated()) << "decoded only once it is to be seen";
+  EXPECT_FALSE(dlg.m_busy.IsAnimationStarted());
   EXPECT_NE(0, ::SendMessageA(bed.hwnd(), WM_GETICON, ICON_BIG, 0));
   EXPECT_NE(0, ::SendMessageA(bed.hwnd(), WM_GETICON, ICON_SMALL, 0));
 }
@@ -257,8 +257,13 @@ TEST(CommentsLooks, BusyAnimationPlaysOnlyWhileItCanBeSeen) {
     EXPECT_TRUE(stopped());
   }
   {
-    SCOPED_TRACE("the window opens on the upload display: it plays");
+    SCOPED_TRACE("the window opens on the upload display: the animation is loaded and plays");
     bed.ShowActive();
+    EXPECT_EQ(8, dlg.m_busy.GetFrameCount());
+    EXPECT_EQ(26, dlg.m_busy.GetPictureSize().cx);
+    RECT busy{};
+    ::GetClientRect(dlg.m_busy, &busy);
+    EXPECT_EQ(26, busy.right) << "the control takes the picture's size";
     EXPECT_TRUE(playsOnFrom(dlg.m_busy.GetCurrentFrame()));
   }
   int kept = 0;
