@@ -1,7 +1,7 @@
 #include "tools/WinTestSupport.h"
 
-#include <tlhelp32.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -155,6 +155,8 @@ int ThreadCount() {
   }
   ::CloseHandle(snapshot);
   return count;
+}
+
 int ShellIconsAdded() {
   HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
   if (!tray) return -1;
