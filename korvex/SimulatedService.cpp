@@ -230,13 +230,15 @@ void SimulatedService::ResumeRecording() {
 }
 
 void SimulatedService::AddComment(const std::string& text) {
-  calls_.Add("AddComment", text);
   std::string id;
   {
     std::lock_guard<std::mutex> guard(mutex_);
     id = recordingId_;
   }
   if (!commentLog_.Path().empty()) commentLog_.Append(id, text, std::time(nullptr));
+  // Recorded only once it is in the log: whoever sees the call (korvexctl calls, a test) may
+  // read the log at once.
+  calls_.Add("AddComment", text);
 }
 
 void SimulatedService::SubscribeConnectionState(
