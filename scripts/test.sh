@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole test suite: set-up, both trees built, native tests first (ASan+UBSan, then TSan),
-# the fuzzer for a bounded time, the artwork check, then every Windows test under Wine in a
+# (the artwork check among the native tests), the fuzzer for a bounded time, then every Windows test under Wine in a
 # private prefix on a private Xvfb display, and last the release tree with its installer tests
 # in a prefix of their own. Exits non-zero on any failure.
 set -uo pipefail
@@ -31,9 +31,6 @@ step "native tests (TSan)" env TSAN_OPTIONS="halt_on_error=1 second_deadlock_sta
 step "build benchmarks" scripts/build.sh bench
 if [ -x scripts/run-fuzz.sh ]; then
   step "fuzz (bounded)" scripts/run-fuzz.sh
-fi
-if [ -x scripts/check-artwork.sh ]; then
-  step "artwork check" scripts/check-artwork.sh
 fi
 step "build windows" scripts/build.sh windows
 step "windows tests (Wine)" env SIVREL_WAIT_FOR_TRAY="$root/build/windows/bin/wait-for-tray.exe" \
