@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The whole test suite: set-up, both trees built, native tests first (ASan+UBSan, then TSan),
-# (the artwork check among the native tests), the fuzzer for a bounded time, then every Windows test under Wine in a
+# The whole test suite: set-up, both trees built, native tests first (ASan+UBSan with the
+# artwork check, then TSan), the fuzzer for a bounded time, then every Windows test under Wine in a
 # private prefix on a private Xvfb display, and last the release tree with its installer tests
 # in a prefix of their own. Exits non-zero on any failure.
 set -uo pipefail
