@@ -22,7 +22,9 @@ using OleLoadPictureFunction = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LP
 // The picture loader lives in oleaut32, which the program needs for nothing else. Linked, it
 // would be loaded (and partly resident) in every process from the start, while most sessions
 // never show a picture that needs it; so it is loaded on the first decode and stays, as the
-// pictures it makes run its code. Null when it cannot be had: decoding then fails.
+// pictures it makes run its code. It is one of the system's known libraries, which the loader
+// takes from the system folder whatever the search path. Null when it cannot be had: decoding
+// then fails.
 OleLoadPictureFunction PictureLoader() {
   static const OleLoadPictureFunction loader = [] {
     HMODULE library = ::LoadLibraryA("oleaut32.dll");
