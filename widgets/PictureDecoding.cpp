@@ -15,6 +15,28 @@ GlobalMemoryHandle CopyToMovableBlock(const void* data, DWORD size) {
   return block;
 }
 
+namespace {
+
+using OleLoadPictureFunction = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
+
+// The picture loader lives in oleaut32, which the program needs for nothing else. Linked, it
+// would be loaded (and partly resident) in every process from the start, while most sessions
+// never show a picture that needs it; so it is loaded on the first decode and stays, as the
+// pictures it makes run its code. It is one of the system's known libraries, which the loader
+// takes from the system folder whatever the search path. Null when it cannot be had: decoding
+// then fails.
+OleLoadPictureFunction PictureLoader() {
+  static const OleLoadPictureFunction loader = [] {
+    HMODULE library = ::LoadLibraryA("oleaut32.dll");
+    return library ? reinterpret_cast<OleLoadPictureFunction>(
+                         reinterpret_cast<void*>(::GetProcAddress(library, "OleLoadPicture")))
+                   : nullptr;
+  }();
+  return loader;
+}
+
+}  // namespace
+
 PictureHandle DecodePicture(HGLOBAL block, DWORD size, bool streamOwnsBlock) {
   IStream* stream = nullptr;
   if (FAILED(::CreateStreamOnHGlobal(block, streamOwnsBlock ? TRUE : FALSE, &stream)) || !stream) {
@@ -22,8 +44,10 @@ PictureHandle DecodePicture(HGLOBAL block, DWORD size, bool streamOwnsBlock) {
     return PictureHandle();
   }
   UniqueHandle<ComTraits<IStream>> streamHandle(stream);
+  const OleLoadPictureFunction load = PictureLoader();
+  if (!load) return PictureHandle();
   void* picture = nullptr;
-  const HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, &picture);
+  const HRESULT hr = load(stream, static_cast<LONG>(size), FALSE, IID_IPicture, &picture);
   if (FAILED(hr) || !picture) return PictureHandle();
   return PictureHandle(static_cast<IPicture*>(picture));
 }
