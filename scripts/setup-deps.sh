@@ -11,6 +11,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick gifsicle
   icoutils librsvg2-bin fonts-open-sans
   dpkg-dev
+  python3
 )
 missing=()
 for p in "${packages[@]}"; do
