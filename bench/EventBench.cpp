@@ -28,6 +28,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -145,6 +146,14 @@ struct Result {
   std::vector<LONGLONG> latencies;  // raise (or post) to effect, in performance-counter ticks
 };
 
+// Takes `latencies` (ticks of a counter at `frequency`) into `result` with their percentiles.
+void TakeLatencies(Result& result, std::vector<LONGLONG> latencies, double frequency) {
+  result.p50Us = Percentile(latencies, 0.50) * 1e6 / frequency;
+  result.p99Us = Percentile(latencies, 0.99) * 1e6 / frequency;
+  result.samples = latencies.size();
+  result.latencies = std::move(latencies);
+}
+
 // The floor's window: the time from each post to its arrival in the window procedure, by
 // sequence number. User-interface thread only, apart from postedAt, which the posting threads
 // fill before they post.
@@ -227,12 +236,7 @@ class Driver {
     });
     WaitDrained();
     Result result;
-    RunOnUi([&] {
-      result.p50Us = Percentile(watch.latencies, 0.50) * 1e6 / f_;
-      result.p99Us = Percentile(watch.latencies, 0.99) * 1e6 / f_;
-      result.samples = watch.latencies.size();
-      result.latencies = watch.latencies;
-    });
+    RunOnUi([&] { TakeLatencies(result, watch.latencies, static_cast<double>(f_)); });
     result.notices = watch.raisedAt.size();
     result.passes = 0;
     result.raiseMaxUs = static_cast<double>(raiseMax) * 1e6 / f_;
@@ -260,12 +264,7 @@ class Driver {
       if (arrived < total) ::Sleep(5);
     }
     Result result;
-    RunOnUi([&] {
-      result.p50Us = Percentile(watch.latencies, 0.50) * 1e6 / f_;
-      result.p99Us = Percentile(watch.latencies, 0.99) * 1e6 / f_;
-      result.samples = watch.latencies.size();
-      result.latencies = watch.latencies;
-    });
+    RunOnUi([&] { TakeLatencies(result, watch.latencies, static_cast<double>(f_)); });
     result.notices = total;
     result.raiseMaxUs = static_cast<double>(raiseMax) * 1e6 / f_;
     return result;
@@ -389,10 +388,7 @@ void PairedLatency(Driver& driver, HWND floorWindow, int perThreadPerSecond, dou
     }
   }
   const double f = static_cast<double>(Frequency());
-  for (Result* r : {&path, &bare}) {
-    r->p50Us = Percentile(r->latencies, 0.50) * 1e6 / f;
-    r->p99Us = Percentile(r->latencies, 0.99) * 1e6 / f;
-  }
+  for (Result* r : {&path, &bare}) TakeLatencies(*r, std::move(r->latencies), f);
 }
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0.0; }
