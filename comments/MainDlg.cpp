@@ -1,28 +1,25 @@
 #include "comments/MainDlg.h"
 
 #include <algorithm>
-#include <cassert>
-#include <climits>
-#include <cstring>
 #include <vector>
 
 #include "app/AppModule.h"
 #include "comments/BitmapSets.h"
 #include "comments/CommentsText.h"
+#include "comments/PlainLook.h"
 
 namespace {
-
-HBITMAP LoadBitmapResource(int id) {
-  return static_cast<HBITMAP>(::LoadImageA(g_appModule.GetResourceInstance(),
-                                           MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
-                                           LR_DEFAULTCOLOR));
-}
 
 HICON LoadAppIcon(int cxMetric, int cyMetric) {
   return static_cast<HICON>(::LoadImageA(g_appModule.GetResourceInstance(),
                                          MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
                                          ::GetSystemMetrics(cxMetric),
                                          ::GetSystemMetrics(cyMetric), LR_SHARED));
+}
+
+HINSTANCE RealShellExecute(void*, HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                           LPCSTR directory, INT show) {
+  return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
 }
 
 BITMAP BitmapInfo(HBITMAP bitmap) {
@@ -35,35 +32,48 @@ void SetPicture(const CWindow& picture, HBITMAP bitmap) {
   picture.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
 }
 
+void Show(const CWindow& control, bool shown) { control.ShowWindow(shown ? SW_SHOW : SW_HIDE); }
+
+const char* TitleText(client::Title title) {
+  switch (title) {
+    case client::Title::Idle: return comments::kTitleIdle;
+    case client::Title::Recording: return comments::kTitleRecording;
+    case client::Title::Paused: return comments::kTitlePaused;
+  }
+  return "";
+}
+
+const char* StartSubmitText(client::StartSubmitFace face) {
+  switch (face) {
+    case client::StartSubmitFace::Start: return comments::kTextStart;
+    case client::StartSubmitFace::Submit: return comments::kTextSubmit;
+    case client::StartSubmitFace::Submitted: return comments::kTextSubmitted;
+  }
+  return "";
+}
+
 }  // namespace
 
-CMainDlg::CMainDlg() = default;
+CommentsEdge::CommentsEdge() : shellExecute(&RealShellExecute) {}
+
+CMainDlg::CMainDlg(const CommentsEdge& edge, std::function<void()> onCtrlO)
+    : m_edge(edge), m_onCtrlO(std::move(onCtrlO)) {}
 
 CMainDlg::~CMainDlg() {
   // Normally the frame's window took this one with it. If not, the window goes first: its
-  // controls still show bitmaps that the members below are about to free.
+  // controls still show bitmaps that the members are about to free.
   if (m_hWnd && ::IsWindow(m_hWnd) &&
       ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
     ::DestroyWindow(m_hWnd);
   }
 }
 
-void CMainDlg::AssertOnWindowThread() const {
-  assert(!m_hWnd || ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId());
-}
-
 // ------------------------------------------------------------------------------ initialisation
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
-  AssertOnWindowThread();
-  m_bRecording = false;
   SetIcon(LoadAppIcon(SM_CXICON, SM_CYICON), TRUE);
   SetIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON), FALSE);
-
-  if (CMessageLoop* loop = g_appModule.CurrentLoop()) {
-    loop->AddFilter(this);
-    loop->AddIdleHandler(this);
-  }
+  if (CMessageLoop* loop = g_appModule.CurrentLoop()) loop->AddFilter(this);
 
   HDC screen = ::GetDC(m_hWnd);
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
@@ -76,67 +86,48 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   m_stUploading = GetDlgItem(IDC_UPLOADING);
   m_stUploaded = GetDlgItem(IDC_UPLOADED);
   m_btnStartSubmit = GetDlgItem(IDC_START_SUBMIT);
+  m_editComment = GetDlgItem(IDC_COMMENT);
   // The title picture has no id of its own: it is the template's first control.
   m_stTitle = ::GetWindow(m_hWnd, GW_CHILD);
 
   if (const comments::BitmapSet* set = comments::BitmapSetForDpi(dpi)) {
     m_bPlain = false;
-    LoadSkinAndFaces(*set);
+    LoadSkin(*set);
   } else {
     m_bPlain = true;
-    UsePlainLook();
+    UsePlainLook(m_hWnd, PlainLookControls{m_btnStartSubmit, m_btnClose, m_btnStop,
+                                           m_btnPauseResume, m_btnWhatIsThis, m_stTitle});
   }
 
-  SetButtonFace(m_btnClose, m_faceClose.get(), comments::kTextClose);
-  SetButtonFace(m_btnStop, m_faceStop.get(), comments::kTextStop);
-  SetButtonFace(m_btnPauseResume, m_facePauseFirst.get(), comments::kTextPause);
-  SetButtonFace(m_btnWhatIsThis, m_faceWhatIsThis.get(), comments::kTextWhatIsThis);
+  SetButtonFace(m_btnClose, m_faces.close.get(), comments::kTextClose);
+  SetButtonFace(m_btnStop, m_faces.stop.get(), comments::kTextStop);
+  SetButtonFace(m_btnWhatIsThis, m_faces.whatIsThis.get(), comments::kTextWhatIsThis);
   if (!m_bPlain) {
-    SetPicture(m_stUploading, m_pictureUploading.get());
-    SetPicture(m_stUploaded, m_pictureUploaded.get());
+    SetPicture(m_stUploading, m_faces.uploading.get());
+    SetPicture(m_stUploaded, m_faces.uploaded.get());
   }
 
-  SetTitle(m_bmpTitleIdle.get(), comments::kTitleIdle);
-  SetButtonFace(m_btnStartSubmit, m_bmpStart.get(), comments::kTextStart);
-
-  m_editComment = GetDlgItem(IDC_COMMENT);
   m_editComment.SetWindowTextA(comments::kHint);
   m_editComment.SendMessage(EM_LIMITTEXT, comments::kCommentLimit);
 
   // The animation is decoded when the upload display first shows it (PlayBusyAnimationWhileSeen).
   if (HWND placeholder = GetDlgItem(IDC_BUSY)) m_busy.SubclassWindow(placeholder);
   m_busy.ShowWindow(SW_HIDE);
-
-  m_bServiceReady = false;
-  if (!m_profile.allowRecordingControl) m_btnStartSubmit.ShowWindow(SW_HIDE);
-
+  m_bRendered = false;
   return TRUE;
 }
 
-void CMainDlg::LoadSkinAndFaces(const comments::BitmapSet& set) {
-  m_hBitmap.reset(LoadBitmapResource(set.skin));
+void CMainDlg::LoadSkin(const comments::BitmapSet& set) {
+  m_hBitmap.reset(static_cast<HBITMAP>(::LoadImageA(g_appModule.GetResourceInstance(),
+                                                    MAKEINTRESOURCEA(set.skin), IMAGE_BITMAP, 0,
+                                                    0, LR_DEFAULTCOLOR)));
   if (ApplySkin()) m_bDraggable = TRUE;
-
-  m_bmpTitleIdle.reset(LoadBitmapResource(set.titleIdle));
-  m_bmpTitleRecording.reset(LoadBitmapResource(set.titleRecording));
-  m_bmpTitlePaused.reset(LoadBitmapResource(set.titlePaused));
-  m_bmpStart.reset(LoadBitmapResource(set.start));
-  m_bmpSubmit.reset(LoadBitmapResource(set.submit));
-  m_bmpSubmitted.reset(LoadBitmapResource(set.submitted));
-  m_bmpPause.reset(LoadBitmapResource(set.pause));
-  m_bmpResume.reset(LoadBitmapResource(set.resume));
-
-  m_faceClose.reset(LoadBitmapResource(set.close));
-  m_faceStop.reset(LoadBitmapResource(set.stop));
-  m_facePauseFirst.reset(LoadBitmapResource(set.pause));
-  m_faceWhatIsThis.reset(LoadBitmapResource(set.whatIsThis));
-  m_pictureUploading.reset(LoadBitmapResource(set.uploading));
-  m_pictureUploaded.reset(LoadBitmapResource(set.uploaded));
+  m_faces.Load(g_appModule.GetResourceInstance(), set);
 
   // The link's face is text on the skin's white: where the button is wider than the face (the
   // 120-DPI set), the button's own edge shows beside it as a grey line. The button takes the
   // face's size, centred where the template puts it.
-  const BITMAP face = BitmapInfo(m_faceWhatIsThis.get());
+  const BITMAP face = BitmapInfo(m_faces.whatIsThis.get());
   RECT link{};
   m_btnWhatIsThis.GetWindowRect(&link);
   ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&link), 2);
@@ -157,71 +148,8 @@ void CMainDlg::LoadSkinAndFaces(const comments::BitmapSet& set) {
   }
 }
 
-void CMainDlg::UsePlainLook() {
-  // Without a bitmap set the template's bitmap buttons would have no face and draw blank,
-  // indistinguishable from each other, and the title would be empty. The buttons become text
-  // buttons and the title a line of text, each showing its window text.
-  for (const CWindow* button :
-       {&m_btnStartSubmit, &m_btnClose, &m_btnStop, &m_btnPauseResume, &m_btnWhatIsThis}) {
-    const DWORD style = button->GetStyle();
-    ::SetWindowLongA(*button, GWL_STYLE, static_cast<LONG>(style & ~static_cast<DWORD>(BS_BITMAP)));
-  }
-  RECT gap{0, 0, 4, 0};
-  ::MapDialogRect(m_hWnd, &gap);
-  FitTextButton(m_btnStartSubmit, {comments::kTextStart, comments::kTextSubmit, comments::kTextSubmitted}, INT_MAX);
-  FitTextButton(m_btnWhatIsThis, {comments::kTextWhatIsThis}, INT_MAX);
-  const RECT close = FitTextButton(m_btnClose, {comments::kTextClose}, INT_MAX);
-  // Pause sits left of Stop in one row: it keeps a gap to Stop once both have grown.
-  const RECT stop = FitTextButton(m_btnStop, {comments::kTextStop}, INT_MAX);
-  FitTextButton(m_btnPauseResume, {comments::kTextPause, comments::kTextResume}, stop.left - gap.right);
-
-  // The title's line runs from the template's title position to just before the close button,
-  // in the dialog's font (a picture static keeps none of its own).
-  const DWORD titleStyle = m_stTitle.GetStyle() & ~static_cast<DWORD>(SS_TYPEMASK);
-  ::SetWindowLongA(m_stTitle, GWL_STYLE, static_cast<LONG>(titleStyle | SS_LEFT | SS_NOPREFIX));
-  m_stTitle.SendMessage(WM_SETFONT, SendMessage(WM_GETFONT), FALSE);
-  RECT line{60, 4, 0, 15};
-  ::MapDialogRect(m_hWnd, &line);
-  m_stTitle.SetWindowPos(nullptr, line.left, line.top, close.left - gap.right - line.left,
-                         line.bottom - line.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-RECT CMainDlg::FitTextButton(const CWindow& button, std::initializer_list<const char*> texts,
-                             int rightLimit) const {
-  // The template sizes the small buttons for their pictures; words need more room. A button too
-  // narrow for its longest text grows to the left, keeping its right edge (or moving it left to
-  // `rightLimit`), its row and its height.
-  HDC dc = ::GetDC(button);
-  HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(button.SendMessage(WM_GETFONT)));
-  int widest = 0;
-  for (const char* text : texts) {
-    SIZE extent{};
-    ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &extent);
-    widest = std::max(widest, static_cast<int>(extent.cx));
-  }
-  ::SelectObject(dc, oldFont);
-  ::ReleaseDC(button, dc);
-
-  RECT margin{0, 0, 8, 0};  // 4 dialog units either side of the text
-  ::MapDialogRect(m_hWnd, &margin);
-  RECT rc{};
-  button.GetWindowRect(&rc);
-  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
-  const int right = std::min(static_cast<int>(rc.right), rightLimit);
-  const int width = std::max(static_cast<int>(rc.right - rc.left), widest + static_cast<int>(margin.right));
-  if (right == rc.right && width == rc.right - rc.left) return rc;
-  const RECT fitted{right - width, rc.top, right, rc.bottom};
-  button.SetWindowPos(nullptr, fitted.left, fitted.top, width, fitted.bottom - fitted.top,
-                      SWP_NOZORDER | SWP_NOACTIVATE);
-  return fitted;
-}
-
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-  AssertOnWindowThread();
-  if (CMessageLoop* loop = g_appModule.CurrentLoop()) {
-    loop->RemoveFilter(this);
-    loop->RemoveIdleHandler(this);
-  }
+  if (CMessageLoop* loop = g_appModule.CurrentLoop()) loop->RemoveFilter(this);
   return 0;
 }
 
@@ -252,22 +180,46 @@ void CMainDlg::PlayBusyAnimationWhileSeen() {
   }
 }
 
-// ----------------------------------------------------------------------------------- helpers
+// ----------------------------------------------------------------------------------- rendering
 
-void CMainDlg::PostCommand(UINT command, int controlId) const {
-  // The control's id, not its handle, travels in lParam.
-  if (HWND parent = GetParent()) {
-    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(command, 0), static_cast<LPARAM>(controlId));
+void CMainDlg::Render(const client::CommentsLook& look) {
+  const bool all = !m_bRendered;
+  const client::CommentsLook was = m_look;
+  m_look = look;
+  m_bRendered = true;
+
+  if (all || look.title != was.title) SetTitle(look.title);
+  if (all || look.startSubmitFace != was.startSubmitFace) {
+    SetButtonFace(m_btnStartSubmit, m_faces.StartSubmit(look.startSubmitFace),
+                  StartSubmitText(look.startSubmitFace));
   }
+  if (all || look.pauseResumeFace != was.pauseResumeFace) {
+    const bool pause = look.pauseResumeFace == client::PauseResumeFace::Pause;
+    SetButtonFace(m_btnPauseResume, m_faces.PauseResume(look.pauseResumeFace),
+                  pause ? comments::kTextPause : comments::kTextResume);
+  }
+  Show(m_btnStartSubmit, look.startSubmitShown);
+  Show(m_btnStop, look.stopShown);
+  Show(m_btnPauseResume, look.pauseResumeShown);
+  Show(m_btnWhatIsThis, look.whatIsThisShown);
+  Show(m_editComment, look.commentShown);
+  Show(m_stUploaded, look.uploadedShown);
+  if (all || look.uploadingShown != was.uploadingShown) {
+    Show(m_stUploading, look.uploadingShown);
+    Show(m_busy, look.uploadingShown);
+    PlayBusyAnimationWhileSeen();
+  }
+  // The change shows now, not at the next turn of the message loop.
+  UpdateWindow();
 }
 
-void CMainDlg::SetTitle(HBITMAP bitmap, const char* text) const {
+void CMainDlg::SetTitle(client::Title title) {
   // The plain look's title is a text static. A picture static's text is not set: the static
   // would take it for the name of a picture resource to load.
   if (m_bPlain) {
-    m_stTitle.SetWindowTextA(text);
+    m_stTitle.SetWindowTextA(TitleText(title));
   } else {
-    SetPicture(m_stTitle, bitmap);
+    SetPicture(m_stTitle, m_faces.Title(title));
   }
 }
 
@@ -276,6 +228,34 @@ void CMainDlg::SetButtonFace(const CWindow& button, HBITMAP face, const char* te
   // A bitmap button does not draw its text, but screen readers read it; the plain look shows it.
   button.SetWindowTextA(text);
 }
+
+// ------------------------------------------------------------------------------- the buttons
+
+LRESULT CMainDlg::OnButtonClick(WORD, WORD id, HWND, BOOL&) {
+  UINT command = 0;
+  switch (id) {
+    case IDC_CLOSE: command = ID_COMMENTS_HIDE; break;
+    case IDC_STOP: command = ID_RECORDING_STOP; break;
+    case IDC_START_SUBMIT: command = m_look.startSubmitCommand; break;
+    case IDC_PAUSE_RESUME: command = m_look.pauseResumeCommand; break;
+    default: break;
+  }
+  // The control's id, not its handle, travels in lParam.
+  const HWND parent = GetParent();
+  if (command != 0 && parent) {
+    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(command, 0), static_cast<LPARAM>(id));
+  }
+  return 0;
+}
+
+LRESULT CMainDlg::OnWhatIsThisClick(WORD, WORD, HWND, BOOL&) {
+  // Nothing is reported when the shell cannot open the page.
+  m_edge.shellExecute(m_edge.context, nullptr, "open", comments::kSupportPageUrl, nullptr,
+                      nullptr, SW_SHOWNORMAL);
+  return 0;
+}
+
+// ------------------------------------------------------------------------------ comment box
 
 std::string CMainDlg::CommentText() const {
   // The limit counts characters; in a multibyte code page the text may need more bytes, so the
@@ -287,89 +267,7 @@ std::string CMainDlg::CommentText() const {
   return std::string(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
 }
 
-// ------------------------------------------------------------------------------- the buttons
-
-LRESULT CMainDlg::OnCloseClick(WORD, WORD, HWND, BOOL&) {
-  AssertOnWindowThread();
-  PostCommand(ID_COMMENTS_HIDE, IDC_CLOSE);
-  return 0;
-}
-
-LRESULT CMainDlg::OnStartSubmitClick(WORD, WORD, HWND, BOOL&) {
-  AssertOnWindowThread();
-  if (m_bRecording) {
-    // The check mark shows for three seconds whether or not the frame finds a comment to send;
-    // clicks meanwhile are ignored.
-    if (m_bSubmitPending) return 0;
-    SetTimer(kSubmitTimer, kTimerPeriodMs);
-    SetButtonFace(m_btnStartSubmit, m_bmpSubmitted.get(), comments::kTextSubmitted);
-    m_bSubmitPending = true;
-    PostCommand(ID_COMMENT_SUBMIT, IDC_START_SUBMIT);
-  } else {
-    SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
-    m_bPaused = false;
-    KillTimer(kSubmitTimer);
-    PostCommand(ID_RECORDING_START, IDC_START_SUBMIT);
-  }
-  return 0;
-}
-
-LRESULT CMainDlg::OnPauseResumeClick(WORD, WORD, HWND, BOOL&) {
-  AssertOnWindowThread();
-  if (!m_bRecording) return 0;
-  PostCommand(m_bPaused ? ID_RECORDING_RESUME : ID_RECORDING_PAUSE, IDC_PAUSE_RESUME);
-  // The look changes at once; the service's later report sets the same look again.
-  if (m_bPaused) {
-    SetTitle(m_bmpTitleRecording.get(), comments::kTitleRecording);
-    SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
-    m_bPaused = false;
-  } else {
-    SetTitle(m_bmpTitlePaused.get(), comments::kTitlePaused);
-    SetButtonFace(m_btnPauseResume, m_bmpResume.get(), comments::kTextResume);
-    m_bPaused = true;
-  }
-  UpdateWindow();
-  return 0;
-}
-
-LRESULT CMainDlg::OnStopClick(WORD, WORD, HWND, BOOL&) {
-  AssertOnWindowThread();
-  PostCommand(ID_RECORDING_STOP, IDC_STOP);
-  return 0;
-}
-
-LRESULT CMainDlg::OnWhatIsThisClick(WORD, WORD, HWND, BOOL&) {
-  AssertOnWindowThread();
-  // Nothing is reported when the shell cannot open the page.
-  m_shellExecute(nullptr, "open", comments::kSupportPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
-  return 0;
-}
-
-LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
-  AssertOnWindowThread();
-  if (wParam == kSubmitTimer) {
-    if (m_bRecording) {
-      SetButtonFace(m_btnStartSubmit, m_bmpSubmit.get(), comments::kTextSubmit);
-      m_bSubmitPending = false;
-    }
-    KillTimer(kSubmitTimer);
-  } else if (wParam == kUploadedTimer) {
-    m_stUploaded.ShowWindow(SW_HIDE);
-    KillTimer(kUploadedTimer);
-    if (m_bRecording && m_profile.allowRecordingControl) {
-      m_btnStop.ShowWindow(SW_SHOW);
-      m_btnPauseResume.ShowWindow(SW_SHOW);
-    }
-  } else {
-    bHandled = FALSE;
-  }
-  return 0;
-}
-
-// ------------------------------------------------------------------------------ comment box
-
 LRESULT CMainDlg::OnCommentFocus(WORD code, WORD, HWND, BOOL&) {
-  AssertOnWindowThread();
   const std::string text = CommentText();
   if (code == EN_SETFOCUS) {
     if (comments::ClearsOnFocus(text)) m_editComment.SetWindowTextA("");
@@ -379,99 +277,13 @@ LRESULT CMainDlg::OnCommentFocus(WORD code, WORD, HWND, BOOL&) {
   return 0;
 }
 
-bool CMainDlg::TakeComment(std::string& text) {
-  AssertOnWindowThread();
-  text = CommentText();
-  m_editComment.SetWindowTextA(comments::kHint);
-  return comments::IsComment(text);
+std::string CMainDlg::TakeComment() {
+  std::string text = CommentText();
+  ResetComment();
+  return text;
 }
 
-// ------------------------------------------------------------------- what the frame reports
-
-void CMainDlg::OnRecordingStarted() {
-  AssertOnWindowThread();
-  m_bRecording = true;
-  m_bPaused = false;
-  m_bSubmitPending = false;
-  SetTitle(m_bmpTitleRecording.get(), comments::kTitleRecording);
-  SetButtonFace(m_btnStartSubmit, m_bmpSubmit.get(), comments::kTextSubmit);
-  SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
-  m_btnWhatIsThis.ShowWindow(SW_HIDE);
-  KillTimer(kSubmitTimer);
-  if (m_profile.allowRecordingControl) {
-    m_btnStop.ShowWindow(SW_SHOW);
-    m_btnPauseResume.ShowWindow(SW_SHOW);
-  }
-  const int commentShow = m_bServiceReady && m_profile.allowComments ? SW_SHOW : SW_HIDE;
-  m_editComment.ShowWindow(commentShow);
-  m_btnStartSubmit.ShowWindow(commentShow);
-}
-
-void CMainDlg::OnRecordingPaused() {
-  AssertOnWindowThread();
-  SetTitle(m_bmpTitlePaused.get(), comments::kTitlePaused);
-  SetButtonFace(m_btnPauseResume, m_bmpResume.get(), comments::kTextResume);
-  m_bPaused = true;
-  UpdateWindow();
-}
-
-void CMainDlg::OnRecordingResumed() {
-  AssertOnWindowThread();
-  SetTitle(m_bmpTitleRecording.get(), comments::kTitleRecording);
-  SetButtonFace(m_btnPauseResume, m_bmpPause.get(), comments::kTextPause);
-  m_bPaused = false;
-  UpdateWindow();
-}
-
-void CMainDlg::OnRecordingStopped() {
-  AssertOnWindowThread();
-  m_bRecording = false;
-  SetTitle(m_bmpTitleIdle.get(), comments::kTitleIdle);
-  SetButtonFace(m_btnStartSubmit, m_bmpStart.get(), comments::kTextStart);
-  // Text not yet submitted is discarded.
-  m_editComment.SetWindowTextA(comments::kHint);
-  m_editComment.ShowWindow(SW_HIDE);
-  KillTimer(kSubmitTimer);
-  m_btnStop.ShowWindow(SW_HIDE);
-  m_btnPauseResume.ShowWindow(SW_HIDE);
-  m_btnWhatIsThis.ShowWindow(SW_SHOW);
-  m_btnStartSubmit.ShowWindow(m_profile.allowRecordingControl ? SW_SHOW : SW_HIDE);
-}
-
-void CMainDlg::OnUploadProgress(int percent) {
-  AssertOnWindowThread();
-  // Visible on screen: while the window itself is hidden every control counts as not visible.
-  const bool commentVisible = m_editComment.IsWindowVisible() != FALSE;
-  if (percent == 100) {
-    if (!commentVisible && m_bRecording) m_editComment.ShowWindow(SW_SHOW);
-    m_stUploading.ShowWindow(SW_HIDE);
-    m_busy.ShowWindow(SW_HIDE);
-    m_btnPauseResume.ShowWindow(SW_HIDE);
-    m_btnStop.ShowWindow(SW_HIDE);
-    m_stUploaded.ShowWindow(SW_SHOW);
-    SetTimer(kUploadedTimer, kTimerPeriodMs);
-    PlayBusyAnimationWhileSeen();
-    return;
-  }
-  // Only exactly 100 is done; the percentage itself is not shown.
-  if (commentVisible) m_editComment.ShowWindow(SW_HIDE);
-  if (!m_busy.IsWindowVisible()) {
-    m_stUploading.ShowWindow(SW_SHOW);
-    m_busy.ShowWindow(SW_SHOW);
-  }
-  PlayBusyAnimationWhileSeen();
-}
-
-void CMainDlg::UpdateProfileControls() {
-  AssertOnWindowThread();
-  const int show = m_profile.allowRecordingControl ? SW_SHOW : SW_HIDE;
-  if (m_bRecording) {
-    m_btnStop.ShowWindow(show);
-    m_btnPauseResume.ShowWindow(show);
-  } else {
-    m_btnStartSubmit.ShowWindow(show);
-  }
-}
+void CMainDlg::ResetComment() { m_editComment.SetWindowTextA(comments::kHint); }
 
 // ------------------------------------------------------------------------- the message loop
 
@@ -484,5 +296,3 @@ BOOL CMainDlg::FilterMessage(MSG* msg) {
   }
   return ::IsDialogMessageA(m_hWnd, msg);
 }
-
-BOOL CMainDlg::OnIdle() { return FALSE; }

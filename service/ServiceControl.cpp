@@ -29,68 +29,97 @@ ServiceControl::~ServiceControl() {
 }
 
 void ServiceControl::Subscribe() {
-  service_->SubscribeConnectionState(
-      [this](const model::connection::State& state) { ForwardConnectionState(state); });
-  service_->SubscribeRecordingState(
-      [this](const model::media::RecordingState& state) { ForwardRecordingState(state); });
-  service_->SubscribeUploadProgress([this](unsigned char percent) { ForwardUploadProgress(percent); });
-  service_->SubscribeShutdown([this] { ForwardShutdown(); });
-  service_->SubscribeMonitored([this](bool monitored) { ForwardMonitored(monitored); });
-  service_->SubscribeSettingsChanged([this] { ForwardSettingsChanged(); });
-  service_->SubscribeUpdated([this] { ForwardUpdated(); });
-  service_->SubscribeNotification([this](const std::string& text) { ForwardNotification(text); });
+  service_->SubscribeConnectionState([this](const model::connection::State& state) {
+    Deliver(ServiceEvent::ConnectionState(static_cast<std::uint32_t>(state)));
+  });
+  service_->SubscribeRecordingState([this](const model::media::RecordingState& state) {
+    Deliver(ServiceEvent::RecordingState(state.kind));
+  });
+  service_->SubscribeUploadProgress(
+      [this](unsigned char percent) { Deliver(ServiceEvent::UploadProgress(percent)); });
+  service_->SubscribeShutdown([this] { Deliver(ServiceEvent::Shutdown()); });
+  service_->SubscribeMonitored([this](bool monitored) { Deliver(ServiceEvent::Monitored(monitored)); });
+  service_->SubscribeSettingsChanged([this] { Deliver(ServiceEvent::Profile(CurrentProfile())); });
+  service_->SubscribeUpdated([this] { Deliver(ServiceEvent::Updated()); });
+  service_->SubscribeNotification(
+      [this](const std::string& text) { Deliver(ServiceEvent::Notification(text)); });
+}
+
+// Runs on the service's thread, with no lock and no queue.
+void ServiceControl::Deliver(const ServiceEvent& event) const {
+  if (auto sink = sink_.Get()) (*sink)(event);
+}
+
+void ServiceControl::SetEventSink(EventSink sink) { sink_.Set(std::move(sink)); }
+
+void ServiceControl::PublishHandlers() {
+  sink_.Set([handlers = handlers_](const ServiceEvent& event) {
+    switch (event.kind) {
+      case ServiceEventKind::ConnectionState:
+        if (handlers.connectionState) {
+          handlers.connectionState(static_cast<model::connection::State>(event.code));
+        }
+        break;
+      case ServiceEventKind::RecordingState:
+        if (handlers.recordingState) {
+          model::media::RecordingState state;
+          state.kind = event.code;
+          handlers.recordingState(state);
+        }
+        break;
+      case ServiceEventKind::UploadProgress:
+        if (handlers.uploadProgress) handlers.uploadProgress(static_cast<unsigned char>(event.code));
+        break;
+      case ServiceEventKind::Shutdown:
+        if (handlers.shutdown) handlers.shutdown();
+        break;
+      case ServiceEventKind::Monitored:
+        if (handlers.monitored) handlers.monitored(event.monitored);
+        break;
+      case ServiceEventKind::Profile:
+        if (handlers.profile) handlers.profile(event.profile);
+        break;
+      case ServiceEventKind::Updated:
+        if (handlers.updated) handlers.updated();
+        break;
+      case ServiceEventKind::Notification:
+        if (handlers.notification) handlers.notification(event.text);
+        break;
+    }
+  });
 }
 
 void ServiceControl::SetRecordingStateHandler(RecordingStateHandler handler) {
-  recordingStateHandler_.Set(std::move(handler));
+  handlers_.recordingState = std::move(handler);
+  PublishHandlers();
 }
 void ServiceControl::SetUploadProgressHandler(UploadProgressHandler handler) {
-  uploadProgressHandler_.Set(std::move(handler));
+  handlers_.uploadProgress = std::move(handler);
+  PublishHandlers();
 }
 void ServiceControl::SetConnectionStateHandler(ConnectionStateHandler handler) {
-  connectionStateHandler_.Set(std::move(handler));
+  handlers_.connectionState = std::move(handler);
+  PublishHandlers();
 }
 void ServiceControl::SetShutdownHandler(ShutdownHandler handler) {
-  shutdownHandler_.Set(std::move(handler));
+  handlers_.shutdown = std::move(handler);
+  PublishHandlers();
 }
 void ServiceControl::SetProfileHandler(ProfileHandler handler) {
-  profileHandler_.Set(std::move(handler));
+  handlers_.profile = std::move(handler);
+  PublishHandlers();
 }
 void ServiceControl::SetMonitoredHandler(MonitoredHandler handler) {
-  monitoredHandler_.Set(std::move(handler));
+  handlers_.monitored = std::move(handler);
+  PublishHandlers();
 }
 void ServiceControl::SetUpdatedHandler(UpdatedHandler handler) {
-  updatedHandler_.Set(std::move(handler));
+  handlers_.updated = std::move(handler);
+  PublishHandlers();
 }
 void ServiceControl::SetNotificationHandler(NotificationHandler handler) {
-  notificationHandler_.Set(std::move(handler));
-}
-
-// Forwarders: run on the service's thread, with no lock and no queue. An event that arrives
-// before its handler is installed is dropped.
-void ServiceControl::ForwardConnectionState(const model::connection::State& state) {
-  if (auto handler = connectionStateHandler_.Get()) (*handler)(state);
-}
-void ServiceControl::ForwardRecordingState(const model::media::RecordingState& state) {
-  if (auto handler = recordingStateHandler_.Get()) (*handler)(state);
-}
-void ServiceControl::ForwardUploadProgress(unsigned char percent) {
-  if (auto handler = uploadProgressHandler_.Get()) (*handler)(percent);
-}
-void ServiceControl::ForwardShutdown() {
-  if (auto handler = shutdownHandler_.Get()) (*handler)();
-}
-void ServiceControl::ForwardMonitored(bool monitored) {
-  if (auto handler = monitoredHandler_.Get()) (*handler)(monitored);
-}
-void ServiceControl::ForwardSettingsChanged() {
-  if (auto handler = profileHandler_.Get()) (*handler)(CurrentProfile());
-}
-void ServiceControl::ForwardUpdated() {
-  if (auto handler = updatedHandler_.Get()) (*handler)();
-}
-void ServiceControl::ForwardNotification(const std::string& text) {
-  if (auto handler = notificationHandler_.Get()) (*handler)(text);
+  handlers_.notification = std::move(handler);
+  PublishHandlers();
 }
 
 ScreenRecorderProfile ServiceControl::CurrentProfile() const {

@@ -1,7 +1,7 @@
 #pragma once
-// The client's only owner of the recorder service: obtains it, re-raises its eight events to the
-// handlers the tray frame installs, serialises start, stop, pause and resume, makes recording ids
-// and runs the auto-record cycle.
+// The client's only owner of the recorder service: obtains it, delivers its eight events to one
+// sink as ServiceEvent values (on the service's threads), serialises start, stop, pause and
+// resume, makes recording ids and runs the auto-record cycle.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,6 +13,7 @@
 #include "service/PublishedHandler.h"
 #include "service/Random15.h"
 #include "service/ServiceEdge.h"
+#include "service/ServiceEvent.h"
 #include "service/ServiceModel.h"
 #include "service/Signal.h"
 
@@ -28,6 +29,7 @@ class ServiceControl {
   using MonitoredHandler = std::function<void(bool)>;
   using UpdatedHandler = std::function<void()>;
   using NotificationHandler = std::function<void(const std::string&)>;
+  using EventSink = std::function<void(const ServiceEvent&)>;
 
   // Obtains the service from Korvex.dll's GetService.
   ServiceControl();
@@ -40,6 +42,11 @@ class ServiceControl {
   // False when GetService handed out no object; every operation is then a no-op.
   bool HasService() const { return static_cast<bool>(service_); }
 
+  // Every event, whatever its kind, goes to `sink`, called on the service's thread; an event
+  // raised before a sink is installed is dropped. Install it before Start.
+  void SetEventSink(EventSink sink);
+  // One handler per kind, for callers that want only some kinds: each replaces the sink with
+  // one that calls the handlers set so far.
   void SetRecordingStateHandler(RecordingStateHandler handler);
   void SetUploadProgressHandler(UploadProgressHandler handler);
   void SetConnectionStateHandler(ConnectionStateHandler handler);
@@ -69,14 +76,8 @@ class ServiceControl {
 
  private:
   void Subscribe();
-  void ForwardConnectionState(const model::connection::State& state);
-  void ForwardRecordingState(const model::media::RecordingState& state);
-  void ForwardUploadProgress(unsigned char percent);
-  void ForwardShutdown();
-  void ForwardMonitored(bool monitored);
-  void ForwardSettingsChanged();
-  void ForwardUpdated();
-  void ForwardNotification(const std::string& text);
+  void Deliver(const ServiceEvent& event) const;
+  void PublishHandlers();
   void AutoRecordProcedure();
 
   ServiceEdge edge_;
@@ -85,14 +86,18 @@ class ServiceControl {
   std::thread worker_;
   Signal stopSignal_;
   Random15 random_;  // seeded by StartAutoRecord, drawn only by the worker
-  PublishedHandler<void(const model::media::RecordingState&)> recordingStateHandler_;
-  PublishedHandler<void(unsigned char)> uploadProgressHandler_;
-  PublishedHandler<void(const model::connection::State&)> connectionStateHandler_;
-  PublishedHandler<void()> shutdownHandler_;
-  PublishedHandler<void(const ScreenRecorderProfile&)> profileHandler_;
-  PublishedHandler<void(bool)> monitoredHandler_;
-  PublishedHandler<void()> updatedHandler_;
-  PublishedHandler<void(const std::string&)> notificationHandler_;
+  PublishedHandler<void(const ServiceEvent&)> sink_;
+  struct Handlers {
+    RecordingStateHandler recordingState;
+    UploadProgressHandler uploadProgress;
+    ConnectionStateHandler connectionState;
+    ShutdownHandler shutdown;
+    ProfileHandler profile;
+    MonitoredHandler monitored;
+    UpdatedHandler updated;
+    NotificationHandler notification;
+  };
+  Handlers handlers_;  // user-interface thread; the sink works on a copy
   bool started_ = false;
   std::mutex lock_;
   const ServiceSettings* settings_ = nullptr;

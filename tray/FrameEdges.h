@@ -5,8 +5,10 @@
 // wake-up or end every time slice of the event drain.
 #include <windows.h>
 
+#include "comments/MainDlg.h"
 #include "comments/TrayPlacement.h"
 #include "service/ServiceEdge.h"
+#include "tray/ServiceEventPump.h"
 #include "tray/TrayIconApi.h"
 
 // Ctrl+O's process start.
@@ -20,17 +22,11 @@ struct ProcessApi {
   BOOL(WINAPI* closeHandle)(HANDLE handle) = &::CloseHandle;
 };
 
-// The service-event path: the wake-up message (and the close a shutdown request posts), and the
-// clock that times the drain's slice.
-struct ServiceEventsApi {
-  BOOL(WINAPI* postMessage)(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = &::PostMessageA;
-  BOOL(WINAPI* queryPerformanceCounter)(LARGE_INTEGER* counter) = &::QueryPerformanceCounter;
-};
-
 struct FrameEdges {
   vesk::ServiceEdge service = vesk::RealServiceEdge();
   TrayIconApi tray;
   ProcessApi process;
-  ServiceEventsApi events;
+  EventPumpEdge events;
+  CommentsEdge comments;
   TrayPlacementApi placement = RealTrayPlacementApi();
 };

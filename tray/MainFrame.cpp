@@ -4,23 +4,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "tray/ServiceStateRules.h"
+#include "client/StatusPresentation.h"
 #include "tray/TextFileLaunch.h"
 #include "tray/WindowsVersion.h"
 #include "widgets/AboutDlg.h"
 
 namespace {
-
-// A drain gives the message loop a turn after this long, so that an event storm cannot keep
-// input and paint waiting; the rest follows at the next wake-up.
-constexpr LONGLONG kDrainSliceMicroseconds = 8000;
-constexpr int kEventsBetweenClockReads = 64;
-
-LONGLONG CounterFrequency() {
-  LARGE_INTEGER frequency;
-  ::QueryPerformanceFrequency(&frequency);
-  return frequency.QuadPart > 0 ? frequency.QuadPart : 1;
-}
 
 HICON LoadAppIcon(int cxMetric, int cyMetric) {
   return static_cast<HICON>(::LoadImageA(g_appModule.GetResourceInstance(),
@@ -29,54 +18,139 @@ HICON LoadAppIcon(int cxMetric, int cyMetric) {
                                          LR_DEFAULTCOLOR | LR_SHARED));
 }
 
+UINT_PTR TimerId(client::Timer timer) {
+  return timer == client::Timer::SubmitMark ? CMainFrame::TIMER_SUBMIT_MARK
+                                            : CMainFrame::TIMER_UPLOADED_PICTURE;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame() : CMainFrame(FrameEdges()) {}
 
 CMainFrame::CMainFrame(const FrameEdges& edges)
     : CTrayIconImpl<CMainFrame>(edges.tray),
-      m_process(edges.process),
-      m_placement(edges.placement),
-      m_eventsApi(edges.events),
-      m_service(edges.service),
-      m_counterFrequency(CounterFrequency()) {
+      m_edges(edges),
+      m_model(IsWindows8OrLater()),
+      m_pump(edges.events),
+      m_commentsDlg(edges.comments, [this] { OpenTextFile(); }),
+      m_service(edges.service) {
   // The shell broadcasts this to every top-level window when it has built a new taskbar.
   m_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
   m_uOpenCommentsRequest = ::RegisterWindowMessageA(kOpenCommentsMessageName);
 }
 
 // Members go in reverse order: the adapter first (stop, then the service's Release, after which
-// no callback runs), then the comments window, then the queue; the tray mix-in then deletes the
+// no event is raised), then the comments window, then the pump; the tray mix-in then deletes the
 // icon.
 CMainFrame::~CMainFrame() = default;
 
-BOOL CMainFrame::FilterMessage(MSG* msg) {
-  // The frame's accelerators; resource 201 has none.
-  return m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg);
+// ----------------------------------------------------------------- rendering
+
+void CMainFrame::Render(const client::Effects& effects) {
+  if (effects.hasBalloon) ShowNotice(effects.balloon.text.c_str(), effects.balloon.title);
+  if (effects.trayIcon != client::TrayIconChange::None) RenderTrayIcon(effects);
+  if (effects.hasStatus) {
+    if (effects.status.iconOnly) {
+      SetIconOnly(static_cast<UINT>(effects.status.iconId));
+    } else {
+      ShowStatus(static_cast<UINT>(effects.status.iconId), effects.status.tip);
+    }
+  }
+  if (effects.hasLook) m_commentsDlg.Render(effects.look);
+  if (effects.resetComment) m_commentsDlg.ResetComment();
+  for (std::size_t i = 0; i < client::kTimers; ++i) {
+    const UINT_PTR id = TimerId(static_cast<client::Timer>(i));
+    if (effects.cancel[i]) KillTimer(id);
+    if (effects.arm[i]) SetTimer(id, client::kTimerPeriodMs);
+  }
+  RenderWindowChange(effects.window);
+  if (effects.takeComment) Render(m_model.CommentTaken(m_commentsDlg.TakeComment()));
+  for (std::size_t i = 0; i < effects.callCount; ++i) {
+    RenderServiceCall(effects.calls[i], effects.comment);
+  }
+  if (effects.close) m_pump.PostClose();
 }
 
-// ----------------------------------------------------------------- status
-
-tray::StatusFlags CMainFrame::Status() const {
-  tray::StatusFlags flags;
-  flags.connected = m_bConnected;
-  flags.authorized = m_bAuthorized;
-  flags.recording = m_bRecording;
-  flags.monitored = m_bMonitored;
-  return flags;
+void CMainFrame::RenderTrayIcon(const client::Effects& effects) {
+  using client::TrayIconChange;
+  const HICON icon = LoadTrayIcon(static_cast<UINT>(effects.addIconId));
+  switch (effects.trayIcon) {
+    case TrayIconChange::None:
+      break;
+    case TrayIconChange::AddAgain:
+      ForgetIcon();
+      // fall through
+    case TrayIconChange::AddOrRetry:
+      // The notification area is not there yet (early in the session): retry until it is.
+      if (!InstallIcon(effects.addTip, icon, IDR_TRAYMENU)) SetTimer(TIMER_INSTALL_RETRY, kInstallRetryMs);
+      break;
+    case TrayIconChange::Add:
+      // After what the events before asked for; does nothing when the icon is there, and a
+      // failure starts no retry.
+      FlushTrayUpdates();
+      InstallIcon(effects.addTip, icon, IDR_TRAYMENU);
+      break;
+    case TrayIconChange::Remove:
+      FlushTrayUpdates();
+      // A retry still pending would add the icon the profile has just removed.
+      KillTimer(TIMER_INSTALL_RETRY);
+      if (m_bInstalled) RemoveIcon();
+      break;
+  }
 }
 
-UINT CMainFrame::StatusIconId() const {
-  return static_cast<UINT>(tray::StatusIconId(Status(), IsWindows8OrLater()));
+void CMainFrame::RenderWindowChange(client::WindowChange change) {
+  const HWND window = m_commentsDlg;
+  switch (change) {
+    case client::WindowChange::None:
+      break;
+    case client::WindowChange::Show:
+      // A failed placement still shows the window, where it last was.
+      PositionNearTrayIcon(window, m_nid.hWnd, m_nid.uID, m_edges.placement);
+      ::ShowWindow(window, SW_SHOW);
+      break;
+    case client::WindowChange::Hide:
+      ::ShowWindow(window, SW_HIDE);
+      break;
+    case client::WindowChange::ShowInFront:
+      if (!::IsWindowVisible(window)) {
+        PositionNearTrayIcon(window, m_nid.hWnd, m_nid.uID, m_edges.placement);
+        ::ShowWindow(window, SW_SHOW);
+      }
+      ::SetForegroundWindow(window);
+      break;
+  }
 }
 
-const char* CMainFrame::StatusText() const { return tray::StatusText(Status()); }
-
-HICON CMainFrame::NotConnectedIcon() const {
-  return LoadTrayIcon(static_cast<UINT>(tray::NotConnectedIconId(IsWindows8OrLater())));
+void CMainFrame::RenderServiceCall(client::ServiceCall call, const std::string& comment) {
+  using client::ServiceCall;
+  switch (call) {
+    case ServiceCall::StartRecording: m_service.StartRecording(); break;
+    case ServiceCall::StopRecording: m_service.StopRecording(); break;
+    case ServiceCall::Pause: m_service.Pause(); break;
+    case ServiceCall::Resume: m_service.Resume(); break;
+    case ServiceCall::AddComment: m_service.AddComment(comment); break;
+    case ServiceCall::StopAutoRecord:
+      if (m_service.IsAutoRecordRunning()) m_service.StopAutoRecord();
+      break;
+    case ServiceCall::ToggleAutoRecord:
+      if (m_service.IsAutoRecordRunning()) {
+        m_service.StopAutoRecord();
+      } else {
+        m_service.StartAutoRecord();
+      }
+      break;
+    case ServiceCall::Restart:
+      // Events raised before the command take effect first, all of them: one left for later
+      // would act on the restarted service. The restart's own are dropped.
+      m_pump.WhileIgnoring([this] {
+        m_service.Stop();
+        m_service.Start();
+      });
+      Render(m_model.ServiceRestarted());
+      break;
+  }
 }
-
-void CMainFrame::RefreshIconAndTip() { ShowStatus(StatusIconId(), StatusText()); }
 
 void CMainFrame::ShowStatus(UINT iconId, const char* tooltip) {
   if (m_trayBatch.Open()) {
@@ -105,42 +179,32 @@ void CMainFrame::FlushTrayUpdates() {
   }
 }
 
+void CMainFrame::ApplyServiceEvent(const vesk::ServiceEvent& event) { Render(m_model.Apply(event)); }
+
+void CMainFrame::EndPass() {
+  FlushTrayUpdates();
+  m_trayBatch.End();
+}
+
 // ----------------------------------------------------------------- window messages
 
 LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-  m_eventWindow.store(m_hWnd);
-
   SetIcon(LoadAppIcon(SM_CXICON, SM_CYICON), TRUE);
   SetIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON), FALSE);
-
-  m_commentsDlg.m_profile = m_service.CurrentProfile();
-
-  if (m_commentsDlg.m_profile.showTrayIcon &&
-      !InstallIcon("Not Connected", NotConnectedIcon(), IDR_TRAYMENU)) {
-    // The notification area is not there yet (early in the session): retry until it is.
-    SetTimer(TIMER_INSTALL_RETRY, kInstallRetryMs);
-  }
-
+  m_pump.Attach(m_hWnd, this);
+  client::Effects start = m_model.Start(m_service.CurrentProfile());
+  RenderTrayIcon(start);
+  start.trayIcon = client::TrayIconChange::None;
   m_commentsDlg.Create(m_hWnd);
-  m_commentsDlg.m_onCtrlO = [this] { OnOpenTextFile(); };
-
-  m_service.SetRecordingStateHandler(
-      [this](const vesk::model::media::RecordingState& state) { OnRecordingState(state); });
-  m_service.SetUploadProgressHandler([this](unsigned char percent) { OnServiceUploadProgress(percent); });
-  m_service.SetConnectionStateHandler(
-      [this](const vesk::model::connection::State& state) { OnConnectionState(state); });
-  m_service.SetShutdownHandler([this] { OnShutdownRequest(); });
-  m_service.SetMonitoredHandler([this](bool monitored) { OnMonitored(monitored); });
-  m_service.SetProfileHandler([this](const vesk::ScreenRecorderProfile& profile) { OnProfile(profile); });
-  m_service.SetUpdatedHandler([this] { OnApplicationUpdated(); });
-  m_service.SetNotificationHandler([this](const std::string& text) { OnNotification(text); });
-
+  Render(start);
+  m_service.SetEventSink([this](const vesk::ServiceEvent& event) { m_pump.Raise(event); });
   m_service.Start();
   return 0;
 }
 
 LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
-  m_bIgnoreServiceEvents = true;
+  m_model.Close();
+  m_pump.IgnoreForGood();
   m_bClosed = true;
   // A close that arrives inside a nested modal loop (the About dialog, the tray menu) ends that
   // loop too, or the program would stay in it with its frame gone.
@@ -151,7 +215,7 @@ LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
   // Late notices raised up to the stop still show, every one of them, however many (connection,
   // recording and upload events are dropped now). What the service raises after this is dropped
   // with the window.
-  DrainServiceEvents(m_events.Mark());
+  m_pump.DrainRaisedSoFar();
 
   ::PostQuitMessage(0);
   // Default processing destroys the window; the frame base then posts the quit request with
@@ -163,43 +227,44 @@ LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
   m_bClosed = true;
   KillTimer(TIMER_INSTALL_RETRY);
-  KillTimer(TIMER_SERVICE_EVENTS);
-  // Nothing is applied once the window is gone: events the service still raises until its
-  // Release are dropped, and queued ones are freed.
-  m_eventWindow.store(nullptr);
-  m_events.Close();
+  m_pump.Detach();
   bHandled = FALSE;  // the frame base posts the quit request
   return 0;
 }
 
 LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& bHandled) {
-  if (wParam == TIMER_SERVICE_EVENTS) {
-    KillTimer(TIMER_SERVICE_EVENTS);
-    DrainServiceEvents();
-    if (m_bCloseOwed) {
-      m_bCloseOwed = false;
-      // Dispatched from the loop like the close that could not be posted.
-      SendMessage(WM_CLOSE, 0, 0);
+  if (m_pump.OnTimer(wParam)) return 0;
+  if (wParam == TIMER_SUBMIT_MARK || wParam == TIMER_UPLOADED_PICTURE) {
+    KillTimer(wParam);
+    Render(m_model.TimerExpired(wParam == TIMER_SUBMIT_MARK ? client::Timer::SubmitMark
+                                                            : client::Timer::UploadedPicture));
+  } else if (wParam == TIMER_INSTALL_RETRY) {
+    if (InstallIcon(client::kAppTitle, LoadTrayIcon(static_cast<UINT>(m_model.NotConnectedIconId())),
+                    IDR_TRAYMENU)) {
+      KillTimer(TIMER_INSTALL_RETRY);
     }
-    return 0;
-  }
-  if (wParam != TIMER_INSTALL_RETRY) {
+  } else {
     bHandled = FALSE;
-    return 0;
   }
-  if (InstallIcon(tray::kAppTitle, NotConnectedIcon(), IDR_TRAYMENU)) {
-    KillTimer(TIMER_INSTALL_RETRY);
-  }
+  return 0;
+}
+
+LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  // The comments window names the clicked control in lParam; the menu and others send 0.
+  const bool fromComments = lParam == IDC_START_SUBMIT || lParam == IDC_PAUSE_RESUME;
+  Render(m_model.Command(LOWORD(wParam), fromComments ? client::CommandSource::CommentsWindow
+                                                      : client::CommandSource::Elsewhere));
   return 0;
 }
 
 LRESULT CMainFrame::OnUploadProgressMessage(UINT, WPARAM wParam, LPARAM, BOOL&) {
-  m_commentsDlg.OnUploadProgress(static_cast<int>(std::min<WPARAM>(wParam, 100)));
+  Render(m_model.Apply(vesk::ServiceEvent::UploadProgress(
+      static_cast<unsigned char>(std::min<WPARAM>(wParam, 100)))));
   return 0;
 }
 
 LRESULT CMainFrame::OnServiceEvents(UINT, WPARAM, LPARAM, BOOL&) {
-  DrainServiceEvents();
+  m_pump.OnWakeUp();
   return 0;
 }
 
@@ -207,7 +272,8 @@ LRESULT CMainFrame::OnServiceEvents(UINT, WPARAM, LPARAM, BOOL&) {
 // here and now, which lets it finish its work. A cancelled end (wParam false) changes nothing.
 LRESULT CMainFrame::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&) {
   if (wParam) {
-    m_bIgnoreServiceEvents = true;
+    m_model.Close();
+    m_pump.IgnoreForGood();
     m_service.Stop();
   }
   return 0;
@@ -216,11 +282,15 @@ LRESULT CMainFrame::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&) {
 // A new taskbar (the shell was restarted) has none of the old icons: without re-adding ours the
 // client would have no visible surface left.
 LRESULT CMainFrame::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
-  if (!m_commentsDlg.m_profile.showTrayIcon) return 0;
-  ForgetIcon();
-  if (!InstallIcon(StatusText(), LoadTrayIcon(StatusIconId()), IDR_TRAYMENU)) {
-    SetTimer(TIMER_INSTALL_RETRY, kInstallRetryMs);
-  }
+  Render(m_model.TaskbarCreated());
+  return 0;
+}
+
+// A second start of the program: it opens the window and never closes it, unlike Open, which
+// toggles; someone who starts the client again wants to see it. The second start has let this
+// process take the foreground, so the window comes up in front, ready for typing.
+LRESULT CMainFrame::OnOpenCommentsRequest(UINT, WPARAM, LPARAM, BOOL&) {
+  Render(m_model.OpenRequested());
   return 0;
 }
 
@@ -234,267 +304,7 @@ void CMainFrame::EndIfClosedInsideNestedLoop() {
   if (m_bClosed) ::PostQuitMessage(1);
 }
 
-// ----------------------------------------------------------------- service events
-
-void CMainFrame::RaiseServiceEvent(tray::ServiceEvent event) {
-  if (m_events.Raise(std::move(event))) PostWakeUp();
-}
-
-void CMainFrame::PostWakeUp() {
-  const HWND window = m_eventWindow.load();
-  if (!window) {
-    m_events.WakeUpLost();
-    return;
-  }
-  if (m_eventsApi.postMessage(window, WM_SERVICE_EVENTS, 0, 0)) return;
-  // The message queue is full. A timer needs no room in it: the frame's timer drains instead,
-  // and the wake-up stays marked pending until then, so no other thread tries to post. A window
-  // of another thread of the same process takes a timer from this one.
-  if (!::SetTimer(window, TIMER_SERVICE_EVENTS, kWakeUpRetryMs, nullptr)) m_events.WakeUpLost();
-}
-
-void CMainFrame::OnRecordingState(const vesk::model::media::RecordingState& state) {
-  RaiseServiceEvent(tray::ServiceEvent::RecordingState(state.kind));
-}
-void CMainFrame::OnServiceUploadProgress(unsigned char percent) {
-  RaiseServiceEvent(tray::ServiceEvent::UploadProgress(percent));
-}
-void CMainFrame::OnConnectionState(const vesk::model::connection::State& state) {
-  RaiseServiceEvent(tray::ServiceEvent::ConnectionState(static_cast<std::uint32_t>(state)));
-}
-void CMainFrame::OnShutdownRequest() { RaiseServiceEvent(tray::ServiceEvent::Shutdown()); }
-void CMainFrame::OnMonitored(bool monitored) {
-  RaiseServiceEvent(tray::ServiceEvent::Monitored(monitored));
-}
-void CMainFrame::OnProfile(const vesk::ScreenRecorderProfile& profile) {
-  RaiseServiceEvent(tray::ServiceEvent::Profile(profile));
-}
-void CMainFrame::OnApplicationUpdated() { RaiseServiceEvent(tray::ServiceEvent::Updated()); }
-void CMainFrame::OnNotification(const std::string& text) {
-  RaiseServiceEvent(tray::ServiceEvent::Notification(text));
-}
-
-LONGLONG CMainFrame::NowMicroseconds() const {
-  LARGE_INTEGER now;
-  m_eventsApi.queryPerformanceCounter(&now);
-  return now.QuadPart / m_counterFrequency * 1000000 +
-         now.QuadPart % m_counterFrequency * 1000000 / m_counterFrequency;
-}
-
-void CMainFrame::DrainServiceEvents(std::uint64_t through) {
-  const LONGLONG sliceEnd = NowMicroseconds() + kDrainSliceMicroseconds;
-  int untilClockRead = kEventsBetweenClockReads;
-  m_trayBatch.Begin();
-  const bool more = m_events.Drain(
-      [this](const tray::ServiceEvent& event) { ApplyServiceEvent(event); },
-      [&] {
-        if (m_events.Consumed() < through) return true;
-        if (--untilClockRead > 0) return true;
-        untilClockRead = kEventsBetweenClockReads;
-        return NowMicroseconds() < sliceEnd;
-      });
-  // Also when yielding: what the pass applied shows before the message loop gets its turn.
-  FlushTrayUpdates();
-  m_trayBatch.End();
-  if (more) PostWakeUp();
-}
-
-void CMainFrame::ApplyServiceEvent(const tray::ServiceEvent& event) {
-  using tray::ServiceEventKind;
-  ++m_appliedEvents[static_cast<std::size_t>(event.kind)];
-  switch (event.kind) {
-    case ServiceEventKind::ConnectionState:
-      ApplyConnectionState(event.code);
-      break;
-    case ServiceEventKind::RecordingState:
-      ApplyRecordingState(event.code);
-      break;
-    case ServiceEventKind::UploadProgress:
-      m_commentsDlg.OnUploadProgress(static_cast<int>(std::min<std::uint32_t>(event.code, 100)));
-      break;
-    case ServiceEventKind::Shutdown:
-      // The close itself happens when the message is dispatched, after the events before it.
-      // With the message queue full the frame's timer brings it instead.
-      if (!m_eventsApi.postMessage(m_hWnd, WM_CLOSE, 0, 0)) {
-        m_bCloseOwed = true;
-        SetTimer(TIMER_SERVICE_EVENTS, kWakeUpRetryMs);
-      }
-      break;
-    case ServiceEventKind::Monitored:
-      ApplyMonitored(event.monitored);
-      break;
-    case ServiceEventKind::Profile:
-      ApplyProfile(event.profile);
-      break;
-    case ServiceEventKind::Updated:
-      ShowUpdateBalloon();
-      break;
-    case ServiceEventKind::Notification:
-      ShowNotice(event.text.c_str(), tray::kProductName);
-      break;
-  }
-}
-
-void CMainFrame::ApplyConnectionState(std::uint32_t state) {
-  const tray::ConnectionStateEffect effect =
-      tray::ApplyConnectionState(state, m_bConnected, m_bAuthorized);
-  if (effect.showUpdateBalloon) ShowUpdateBalloon();
-  const bool ready = m_bConnected && m_bAuthorized;
-  m_commentsDlg.m_bServiceReady = ready;
-  if (m_commentsDlg.m_bRecording) {
-    // Unlike the window's own recording look, this does not consult allowComments.
-    const int show = ready ? SW_SHOW : SW_HIDE;
-    m_commentsDlg.m_editComment.ShowWindow(show);
-    m_commentsDlg.m_btnStartSubmit.ShowWindow(show);
-  }
-  ShowStatus(StatusIconId(), effect.tooltip ? effect.tooltip : StatusText());
-}
-
-void CMainFrame::ApplyRecordingState(std::uint32_t kind) {
-  switch (tray::ClassifyRecordingKind(kind)) {
-    case tray::RecordingKindEffect::Running:
-      if (m_bRecording) return;
-      m_bRecording = true;
-      RefreshIconAndTip();
-      m_commentsDlg.OnRecordingStarted();
-      break;
-    case tray::RecordingKindEffect::Paused:
-      m_commentsDlg.OnRecordingPaused();
-      break;
-    case tray::RecordingKindEffect::Resumed:
-      m_commentsDlg.OnRecordingResumed();
-      break;
-    case tray::RecordingKindEffect::NotRunning:
-      if (!m_bRecording) return;
-      m_bRecording = false;
-      RefreshIconAndTip();
-      m_commentsDlg.OnRecordingStopped();
-      break;
-    case tray::RecordingKindEffect::Ignored:
-      break;
-  }
-}
-
-void CMainFrame::ApplyMonitored(bool monitored) {
-  m_bMonitored = monitored;
-  RefreshIconAndTip();
-}
-
-void CMainFrame::ApplyProfile(const vesk::ScreenRecorderProfile& profile) {
-  m_commentsDlg.m_profile = profile;
-  // Adding or deleting the icon must come after what the events before asked for.
-  FlushTrayUpdates();
-  if (profile.showTrayIcon) {
-    // Does nothing when the icon is there; a failure starts no retry.
-    InstallIcon("Not Connected", NotConnectedIcon(), IDR_TRAYMENU);
-    RefreshIconAndTip();
-  } else {
-    // A retry still pending would add the icon the profile has just removed.
-    KillTimer(TIMER_INSTALL_RETRY);
-    if (m_bInstalled) RemoveIcon();
-  }
-  m_commentsDlg.UpdateProfileControls();
-}
-
-void CMainFrame::ShowUpdateBalloon() {
-  ShowNotice(tray::kUpdateBalloonText, tray::kUpdateBalloonTitle);
-}
-
-// ----------------------------------------------------------------- commands
-
-LRESULT CMainFrame::OnHideComments(WORD, WORD, HWND, BOOL&) {
-  m_commentsDlg.ShowWindow(SW_HIDE);
-  return 0;
-}
-
-LRESULT CMainFrame::OnRecordingStart(WORD, WORD, HWND, BOOL&) {
-  if (m_service.IsAutoRecordRunning()) m_service.StopAutoRecord();
-  m_bRecording = true;
-  // The tooltip keeps its text until the next status event.
-  SetIconOnly(StatusIconId());
-  m_commentsDlg.OnRecordingStarted();
-  m_commentsDlg.UpdateWindow();
-  m_service.StartRecording();
-  return 0;
-}
-
-LRESULT CMainFrame::OnCommentSubmit(WORD, WORD, HWND, BOOL&) {
-  std::string text;
-  if (m_commentsDlg.TakeComment(text)) m_service.AddComment(text);
-  return 0;
-}
-
-LRESULT CMainFrame::OnRecordingStop(WORD, WORD, HWND, BOOL&) {
-  if (m_service.IsAutoRecordRunning()) m_service.StopAutoRecord();
-  m_bRecording = false;
-  SetIconOnly(StatusIconId());
-  m_commentsDlg.OnRecordingStopped();
-  m_commentsDlg.UpdateWindow();
-  m_service.StopRecording();
-  return 0;
-}
-
-LRESULT CMainFrame::OnPauseResume(WORD, WORD wID, HWND, BOOL&) {
-  if (wID == ID_RECORDING_PAUSE) {
-    m_service.Pause();
-  } else {
-    m_service.Resume();
-  }
-  return 0;
-}
-
-LRESULT CMainFrame::OnOpenComments(WORD, WORD, HWND, BOOL&) {
-  if (m_commentsDlg.IsWindowVisible()) {
-    m_commentsDlg.ShowWindow(SW_HIDE);
-  } else {
-    // A failed placement still shows the window, where it last was.
-    PositionNearTrayIcon(m_commentsDlg);
-    m_commentsDlg.ShowWindow(SW_SHOW);
-  }
-  return 0;
-}
-
-// A second start of the program: it opens the window and never closes it, unlike Open, which
-// toggles; someone who starts the client again wants to see it. The second start has let this
-// process take the foreground, so the window comes up in front, ready for typing.
-LRESULT CMainFrame::OnOpenCommentsRequest(UINT, WPARAM, LPARAM, BOOL&) {
-  if (!m_commentsDlg.IsWindowVisible()) {
-    PositionNearTrayIcon(m_commentsDlg);
-    m_commentsDlg.ShowWindow(SW_SHOW);
-  }
-  ::SetForegroundWindow(m_commentsDlg);
-  return 0;
-}
-
-bool CMainFrame::PositionNearTrayIcon(HWND window) {
-  return ::PositionNearTrayIcon(window, m_nid.hWnd, m_nid.uID, m_placement);
-}
-
-LRESULT CMainFrame::OnRestart(WORD, WORD, HWND, BOOL&) {
-  // Events raised before the command take effect before it, all of them, however many: one left
-  // for the next wake-up would act on the restarted service (a recording start would bring the
-  // recording look back after the idle look below).
-  DrainServiceEvents(m_events.Mark());
-  // Connection, recording and upload events raised from here until the service has started
-  // again are dropped: those already queued now, and the rest when raised.
-  m_bIgnoreServiceEvents = true;
-  DrainServiceEvents(m_events.Mark());
-  m_service.Stop();
-  m_service.Start();
-  m_bIgnoreServiceEvents = false;
-  m_bRecording = false;
-  m_commentsDlg.OnRecordingStopped();
-  return 0;
-}
-
-LRESULT CMainFrame::OnToggleAutoRecord(WORD, WORD, HWND, BOOL&) {
-  if (m_service.IsAutoRecordRunning()) {
-    m_service.StopAutoRecord();
-  } else {
-    m_service.StartAutoRecord();
-  }
-  return 0;
-}
+// ----------------------------------------------------------------- commands of the frame's own
 
 void CMainFrame::PrepareMenu(HMENU popup) {
   if (m_service.IsAutoRecordRunning()) {
@@ -503,9 +313,7 @@ void CMainFrame::PrepareMenu(HMENU popup) {
 }
 
 LRESULT CMainFrame::OnShowVersion(WORD, WORD, HWND, BOOL&) {
-  const std::string text =
-      "Version: " + m_service.GetVersion() + "\n" + tray::kRightsLine;
-  ShowBalloon(text.c_str(), tray::kProductName);
+  Render(m_model.VersionReported(m_service.GetVersion()));
   return 0;
 }
 
@@ -523,12 +331,7 @@ LRESULT CMainFrame::OnAboutDialog(WORD, WORD, HWND, BOOL&) {
   return 0;
 }
 
-LRESULT CMainFrame::OnExit(WORD, WORD, HWND, BOOL&) {
-  PostMessage(WM_CLOSE, 0, 0);
-  return 0;
-}
-
-void CMainFrame::OnOpenTextFile() {
+void CMainFrame::OpenTextFile() {
   const std::string commandLine = tray::NotepadCommandLine(m_service.GetTextFilePath());
   // CreateProcessA may write into the command line it is given.
   std::vector<char> writable(commandLine.begin(), commandLine.end());
@@ -536,14 +339,14 @@ void CMainFrame::OnOpenTextFile() {
   STARTUPINFOA startup{};
   startup.cb = sizeof(STARTUPINFOA);
   PROCESS_INFORMATION process{};
-  if (!m_process.createProcess(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process)) {
+  if (!m_edges.process.createProcess(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &startup, &process)) {
     const std::string line = tray::LaunchFailureLine(commandLine);
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
     return;
   }
   // Notepad runs on its own; the client keeps no handle to it.
-  m_process.closeHandle(process.hThread);
-  m_process.closeHandle(process.hProcess);
+  m_edges.process.closeHandle(process.hThread);
+  m_edges.process.closeHandle(process.hProcess);
 }

@@ -1,8 +1,8 @@
-#include "tray/ServiceEvent.h"
+#include "service/ServiceEvent.h"
 
 #include <utility>
 
-namespace tray {
+namespace vesk {
 
 bool IsIgnorable(ServiceEventKind kind) {
   return kind == ServiceEventKind::ConnectionState || kind == ServiceEventKind::RecordingState ||
@@ -57,4 +57,4 @@ ServiceEvent ServiceEvent::Notification(std::string text) {
   return event;
 }
 
-}  // namespace tray
+}  // namespace vesk

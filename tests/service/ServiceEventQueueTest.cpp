@@ -14,13 +14,13 @@
 #include <thread>
 #include <vector>
 
-#include "tray/ServiceEventQueue.h"
+#include "service/ServiceEventQueue.h"
 
 namespace {
 
-using tray::ServiceEvent;
-using tray::ServiceEventKind;
-using tray::ServiceEventQueue;
+using vesk::ServiceEvent;
+using vesk::ServiceEventKind;
+using vesk::ServiceEventQueue;
 
 std::string Describe(const ServiceEvent& e) {
   switch (e.kind) {

@@ -14,9 +14,9 @@
 #include <mutex>
 #include <vector>
 
-#include "tray/ServiceEvent.h"
+#include "service/ServiceEvent.h"
 
-namespace tray {
+namespace vesk {
 
 class ServiceEventQueue {
  public:
@@ -71,4 +71,4 @@ class ServiceEventQueue {
   bool closedHere_ = false;
 };
 
-}  // namespace tray
+}  // namespace vesk

@@ -1,8 +1,8 @@
-#include "tray/ServiceEventQueue.h"
+#include "service/ServiceEventQueue.h"
 
 #include <utility>
 
-namespace tray {
+namespace vesk {
 
 bool ServiceEventQueue::Raise(ServiceEvent event) {
   // Restart's own Stop and Start raise events that must never reach the queue. Checked under the
@@ -81,4 +81,4 @@ std::size_t ServiceEventQueue::Backlog() const {
   return queue_.size() + (taken_.size() - next_);
 }
 
-}  // namespace tray
+}  // namespace vesk

@@ -3,7 +3,7 @@
 // from the frame's flags. Platform-free; the Windows 8 answer is passed in.
 #include <cstdint>
 
-namespace tray {
+namespace client {
 
 struct StatusFlags {
   bool connected = false;
@@ -26,4 +26,4 @@ extern const char kUpdateBalloonText[];
 extern const char kUpdateBalloonTitle[];
 extern const char kRightsLine[];          // ends the version balloon
 
-}  // namespace tray
+}  // namespace client

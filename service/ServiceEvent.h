@@ -1,13 +1,13 @@
 #pragma once
-// One event of the recorder service as the tray frame records it on the service's thread and
-// applies it later on the user-interface thread. Platform-free.
+// One event of the recorder service as the adapter delivers it on the service's thread and
+// the client applies it later on the user-interface thread. Platform-free.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "service/ServiceModel.h"
 
-namespace tray {
+namespace vesk {
 
 enum class ServiceEventKind : std::uint8_t {
   ConnectionState,
@@ -44,4 +44,4 @@ struct ServiceEvent {
   static ServiceEvent Notification(std::string text);
 };
 
-}  // namespace tray
+}  // namespace vesk

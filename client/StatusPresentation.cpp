@@ -1,8 +1,8 @@
-#include "tray/StatusPresentation.h"
+#include "client/StatusPresentation.h"
 
 #include "res/resource.h"
 
-namespace tray {
+namespace client {
 
 const char kAppTitle[] = "Sivrel";
 const char kProductName[] = "Calyra";
@@ -47,4 +47,4 @@ int NotConnectedIconId(bool windows8OrLater) {
   return windows8OrLater ? IDI_STATUS_NOT_CONNECTED : IDI_STATUS_NOT_CONNECTED_LEGACY;
 }
 
-}  // namespace tray
+}  // namespace client
