@@ -45,6 +45,9 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   // False when the recorder service library handed out no service object.
   bool HasService() const { return m_service.HasService(); }
 
+  // The comments window (hidden until opened).
+  HWND CommentsWindow() const { return m_commentsDlg.m_hWnd; }
+
   // Before the tray menu shows: the auto-record toggle's mark (menu 201 has no such entry).
   void PrepareMenu(HMENU popup) override;
 
