@@ -7,16 +7,6 @@
 
 namespace {
 
-// The window the frame is created under: none. A build made for the start-up tests passes a
-// handle that names no window, so that creation fails the way it would on a broken desktop.
-HWND FrameParent() {
-#if defined(SIVREL_TEST_FAIL_FRAME_CREATION)
-  return reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7ffffff0));
-#else
-  return nullptr;
-#endif
-}
-
 void ReportMissingService() {
   ::MessageBoxA(nullptr,
                 "The recorder service could not be started: Korvex.dll could not be loaded "
@@ -36,7 +26,7 @@ int Run(LPSTR /*commandLine*/, int showCommand) {
   if (!frame.HasService()) {
     ReportMissingService();
     result = kExitNoService;
-  } else if (frame.CreateEx(FrameParent())) {
+  } else if (frame.CreateEx()) {
     frame.ShowWindow(showCommand);
     result = loop.Run();
   }
