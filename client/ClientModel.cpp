@@ -359,6 +359,20 @@ Effects ClientModel::ServiceRestarted() {
   return Finish(effects);
 }
 
+Effects ClientModel::SessionEnding(bool ending, bool closeApp) {
+  Effects effects;
+  if (!ending) return effects;
+  if (closeApp) {
+    effects.closeNow = true;
+  } else {
+    // The process may be ended as soon as the message returns: the service stops here and now,
+    // which lets it finish its work.
+    closing_ = true;
+    effects.stopService = true;
+  }
+  return effects;
+}
+
 void ClientModel::Close() { closing_ = true; }
 
 }  // namespace client

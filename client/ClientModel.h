@@ -41,6 +41,9 @@ class ClientModel {
   Effects VersionReported(const std::string& version);
   // The service has been stopped and started again for Restart.
   Effects ServiceRestarted();
+  // The session ends (`ending`; false: the end was cancelled). With `closeApp` the system (the
+  // Restart Manager, for an update) asks the program to close, which it does as Exit does.
+  Effects SessionEnding(bool ending, bool closeApp);
   // The program is closing: from now on connection, recording and upload events change nothing.
   void Close();
 

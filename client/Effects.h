@@ -81,7 +81,10 @@ struct Effects {
   std::size_t callCount = 0;
   std::string comment;
 
-  bool close = false;  // the program ends, as Exit does
+  bool close = false;     // the program ends, as Exit does, once the messages before it ran
+  bool closeNow = false;  // the program ends before the current message returns
+  // The session ends with the process: the service stops now and the rest is left to the system.
+  bool stopService = false;
 
   void Call(ServiceCall call) {
     if (callCount < kMaxCalls) calls[callCount++] = call;

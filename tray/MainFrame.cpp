@@ -69,6 +69,11 @@ void CMainFrame::Render(const client::Effects& effects) {
     RenderServiceCall(effects.calls[i], effects.comment);
   }
   if (effects.close) m_pump.PostClose();
+  if (effects.stopService) {
+    m_pump.IgnoreForGood();
+    m_service.Stop();
+  }
+  if (effects.closeNow) SendMessage(WM_CLOSE, 0, 0);
 }
 
 void CMainFrame::RenderTrayIcon(const client::Effects& effects) {
@@ -268,14 +273,11 @@ LRESULT CMainFrame::OnServiceEvents(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-// The session ends: the process may be ended as soon as this returns, so the service is stopped
-// here and now, which lets it finish its work. A cancelled end (wParam false) changes nothing.
-LRESULT CMainFrame::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&) {
-  if (wParam) {
-    m_model.Close();
-    m_pump.IgnoreForGood();
-    m_service.Stop();
-  }
+// The client never holds up the end of the session, nor an installer's request to close it.
+LRESULT CMainFrame::OnQueryEndSession(UINT, WPARAM, LPARAM, BOOL&) { return TRUE; }
+
+LRESULT CMainFrame::OnEndSession(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  Render(m_model.SessionEnding(wParam != FALSE, (lParam & ENDSESSION_CLOSEAPP) != 0));
   return 0;
 }
 

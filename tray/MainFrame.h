@@ -60,6 +60,7 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
     MESSAGE_HANDLER(WM_COMMAND, OnCommand)
     MESSAGE_HANDLER(WM_UPLOAD_PROGRESS, OnUploadProgressMessage)
     MESSAGE_HANDLER(WM_SERVICE_EVENTS, OnServiceEvents)
+    MESSAGE_HANDLER(WM_QUERYENDSESSION, OnQueryEndSession)
     MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
     if (m_uTaskbarCreated != 0) MESSAGE_HANDLER(m_uTaskbarCreated, OnTaskbarCreated)
     if (m_uOpenCommentsRequest != 0) MESSAGE_HANDLER(m_uOpenCommentsRequest, OnOpenCommentsRequest)
@@ -79,7 +80,8 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   LRESULT OnShowVersion(WORD, WORD, HWND, BOOL& bHandled);
   LRESULT OnUploadProgressMessage(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
   LRESULT OnServiceEvents(UINT, WPARAM, LPARAM, BOOL& bHandled);
-  LRESULT OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL& bHandled);
+  LRESULT OnQueryEndSession(UINT, WPARAM, LPARAM, BOOL& bHandled);
+  LRESULT OnEndSession(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL& bHandled);
   LRESULT OnOpenCommentsRequest(UINT, WPARAM, LPARAM, BOOL& bHandled);
   LRESULT OnTrayCallback(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);

@@ -85,9 +85,6 @@ class ServiceEventPump {
   // brings it when the message queue is full.
   void PostClose();
 
-  // Events raised and not yet applied (tests).
-  std::size_t Backlog() const { return queue_.Backlog(); }
-
  private:
   void Drain(std::uint64_t through);
   void PostWakeUp();

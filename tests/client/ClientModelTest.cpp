@@ -88,6 +88,8 @@ std::vector<std::string> Describe(const Effects& e) {
     out.push_back(line);
   }
   if (e.close) out.push_back("close");
+  if (e.closeNow) out.push_back("close now");
+  if (e.stopService) out.push_back("stop service");
   return out;
 }
 
@@ -95,7 +97,7 @@ std::vector<std::string> Describe(const Effects& e) {
 
 struct Input {
   std::string name;
-  Effects (*run)(ClientModel&, const Input&);
+  Effects (*run)(ClientModel&, const Input&) = nullptr;
   ServiceEvent event;
   unsigned id = 0;
   CommandSource source = CommandSource::Elsewhere;
@@ -103,8 +105,14 @@ struct Input {
   std::string text;
 };
 
+Input Make(std::string name, Effects (*run)(ClientModel&, const Input&)) {
+  Input in;
+  in.name = std::move(name);
+  in.run = run;
+  return in;
+}
 Input Event(std::string name, ServiceEvent event) {
-  Input in{std::move(name), [](ClientModel& m, const Input& i) { return m.Apply(i.event); }};
+  Input in = Make(std::move(name), [](ClientModel& m, const Input& i) { return m.Apply(i.event); });
   in.event = std::move(event);
   return in;
 }
@@ -125,26 +133,29 @@ Input Profile(bool control, bool comments, bool icon) {
   return Event("profile", ServiceEvent::Profile(p));
 }
 Input Command(unsigned id, CommandSource source = CommandSource::Elsewhere) {
-  Input in{"command " + std::to_string(id),
-           [](ClientModel& m, const Input& i) { return m.Command(i.id, i.source); }};
+  Input in = Make("command " + std::to_string(id),
+                  [](ClientModel& m, const Input& i) { return m.Command(i.id, i.source); });
   in.id = id;
   in.source = source;
   return in;
 }
 Input Click(unsigned id) { return Command(id, CommandSource::CommentsWindow); }
 Input Expired(Timer timer) {
-  Input in{"timer", [](ClientModel& m, const Input& i) { return m.TimerExpired(i.timer); }};
+  Input in = Make("timer", [](ClientModel& m, const Input& i) { return m.TimerExpired(i.timer); });
   in.timer = timer;
   return in;
 }
 Input Taken(std::string text) {
-  Input in{"taken '" + text + "'",
-           [](ClientModel& m, const Input& i) { return m.CommentTaken(i.text); }};
+  Input in = Make("taken '" + text + "'",
+                  [](ClientModel& m, const Input& i) { return m.CommentTaken(i.text); });
   in.text = std::move(text);
   return in;
 }
 Input Restarted() {
-  return Input{"restarted", [](ClientModel& m, const Input&) { return m.ServiceRestarted(); }};
+  return Make("restarted", [](ClientModel& m, const Input&) { return m.ServiceRestarted(); });
+}
+Input OpenRequest() {
+  return Make("open request", [](ClientModel& m, const Input&) { return m.OpenRequested(); });
 }
 
 struct Step {
@@ -274,10 +285,11 @@ TEST(ClientModel, RecordingKindsStartPauseResumeAndStopTheLook) {
 }
 
 TEST(ClientModel, PausedAndResumedChangeTheTitleAndFaceEvenWhileIdle) {
-  // The pause button stays hidden and posts nothing while idle.
+  // The service's word is taken as it comes; the pause button stays hidden and posts nothing.
   Play(kFull, {
       {Recording(3), {"look paused start+ resume- stop- what+ comment- uploading- uploaded- => start/-"}},
-      {Recording(4), {kIdle}},
+      {Recording(4), {"look recording start+ pause- stop- what+ comment- uploading- uploaded- => start/-"}},
+      {Recording(0), {}},  // the client counts no recording, so there is none to stop
   });
 }
 
@@ -354,10 +366,8 @@ TEST(ClientModel, OpenTogglesHideHidesAndASecondStartOnlyOpens) {
       {Command(ID_TRAY_OPEN), {"window hide"}},
       {Command(ID_TRAY_OPEN), {"window show"}},
       {Command(ID_COMMENTS_HIDE), {"window hide"}},
-      {Input{"open request", [](ClientModel& m, const Input&) { return m.OpenRequested(); }},
-       {"window show-in-front"}},
-      {Input{"open request", [](ClientModel& m, const Input&) { return m.OpenRequested(); }},
-       {"window show-in-front"}},
+      {OpenRequest(), {"window show-in-front"}},
+      {OpenRequest(), {"window show-in-front"}},
       {Command(ID_TRAY_OPEN), {"window hide"}},
   });
 }
@@ -468,6 +478,26 @@ TEST(ClientModel, NoticesVersionShutdownAndWhatStillActsWhileClosing) {
   EXPECT_EQ(Describe(model.Apply(ServiceEvent::Monitored(true))),
             std::vector<std::string>{"status 208 'Not Connected'"});
   EXPECT_EQ(Describe(model.Apply(ServiceEvent::Updated())).size(), 1u);
+}
+
+TEST(ClientModel, TheEndOfTheSessionStopsTheServiceAndAnInstallersRequestClosesAsExitDoes) {
+  struct Row {
+    bool ending, closeApp;
+    std::vector<std::string> expected;
+    bool connectionStillActs;
+  };
+  const Row rows[] = {
+      {false, false, {}, true},          // a cancelled end changes nothing
+      {false, true, {}, true},
+      {true, false, {"stop service"}, false},
+      {true, true, {"close now"}, true},  // the close itself stops the rest
+  };
+  for (const Row& row : rows) {
+    ClientModel model(true);
+    model.Start(kFull);
+    EXPECT_EQ(Describe(model.SessionEnding(row.ending, row.closeApp)), row.expected);
+    EXPECT_EQ(Describe(model.Apply(ServiceEvent::ConnectionState(1))).empty(), !row.connectionStillActs);
+  }
 }
 
 }  // namespace
