@@ -166,10 +166,38 @@ TEST(ServiceControl, ForwardersDropEventsWithoutHandlerAndCallHandlersOnTheServi
   EXPECT_EQ(seen, (Names{"recording 2", "upload 42", "connection 3", "shutdown", "monitored",
                          "profile 101", "updated", "notification hello"}));
   EXPECT_EQ(handlerThread, serviceThread);
-  // The service's own objects arrive, not copies.
-  EXPECT_EQ(connection, a.service.lastConnectionState.load());
-  EXPECT_EQ(recording, a.service.lastRecordingState.load());
-  EXPECT_EQ(notification, a.service.lastNotification.load());
+  // Every kind goes through the one event sink; what arrives are its values, which the client
+  // queues and keeps beyond the service's call.
+  EXPECT_NE(connection, nullptr);
+  EXPECT_NE(recording, nullptr);
+  EXPECT_NE(notification, nullptr);
+}
+
+TEST(ServiceControl, TheSinkTakesEveryEventAsAValueOnTheServiceThread) {
+  Adapter a;
+  a.service.SetProfile(false, true, true);
+  std::vector<std::string> seen;
+  std::thread::id sinkThread;
+  a.control->SetEventSink([&](const vesk::ServiceEvent& e) {
+    sinkThread = std::this_thread::get_id();
+    seen.push_back(std::to_string(static_cast<int>(e.kind)) + ":" + std::to_string(e.code) + ":" +
+                   (e.monitored ? "m" : "") + std::to_string(e.profile.allowRecordingControl) +
+                   std::to_string(e.profile.allowComments) + std::to_string(e.profile.showTrayIcon) +
+                   ":" + e.text);
+  });
+  const std::thread::id serviceThread = a.service.OnEventThread([&s = a.service] {
+    s.RaiseConnection(vesk::model::connection::Authorized);
+    s.RaiseRecording(0xffffffffu);
+    s.RaiseUpload(255);
+    s.RaiseShutdown();
+    s.RaiseMonitored(true);
+    s.RaiseSettingsChanged();
+    s.RaiseUpdated();
+    s.RaiseNotification("text");
+  });
+  EXPECT_EQ(sinkThread, serviceThread);
+  EXPECT_EQ(seen, (Names{"0:3:000:", "1:4294967295:000:", "2:255:000:", "3:0:000:", "4:0:m000:",
+                         "5:0:011:", "6:0:000:", "7:0:000:text"}));
 }
 
 TEST(ServiceControl, ProfileIsReadFromTheSettingsAtTheMomentOfAsking) {
