@@ -4,10 +4,12 @@
 #include <objbase.h>
 
 #include "app/AppModule.h"
+#include "app/DllSearch.h"
 #include "app/Run.h"
 #include "app/SessionInstance.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine, int /*showCommand*/) {
+  RestrictDllSearch();
   // One client per session, decided before anything else: a second start loads neither the
   // recorder service nor anything of the user interface, it only hands over and ends. The
   // object stays held until the process ends.

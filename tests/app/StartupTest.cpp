@@ -77,6 +77,31 @@ TEST(Startup, FrameCreationFailureExitsWithZeroAndShowsNothing) {
   EXPECT_EQ(code, 0u);
 }
 
+// The zip may be unpacked anywhere: from a folder whose name the ANSI code page cannot spell the
+// program still finds its service library beside it and runs.
+TEST(Startup, RunsFromAFolderNamedOutsideTheAnsiCodePage) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"\x0417\x0430\x043f\x0438\x0441\x044c \x9332\x753b\\";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  const std::string bin = wintest::BinDir();
+  const std::wstring binWide(bin.begin(), bin.end());  // the build folder is plain ASCII
+  for (const wchar_t* file : {L"Sivrel.exe", L"Korvex.dll"}) {
+    ASSERT_TRUE(::CopyFileW((binWide + file).c_str(), (folder + file).c_str(), FALSE));
+  }
+  ChildProcess sivrel;
+  ASSERT_TRUE(sivrel.StartWide(folder + L"Sivrel.exe"));
+  // Without its library the program would show its message and end with 2, with no frame.
+  HWND frame = wintest::WaitForProcessWindow(sivrel, kFrameClassPrefix, kTimeoutMs);
+  ASSERT_NE(frame, nullptr) << "no frame: the service library was not found beside the program";
+  ::PostMessageA(frame, WM_CLOSE, 0, 0);
+  DWORD code = 0;
+  ASSERT_TRUE(sivrel.Wait(kTimeoutMs, &code));
+  EXPECT_EQ(code, 1u);
+  for (const wchar_t* file : {L"Sivrel.exe", L"Korvex.dll"}) ::DeleteFileW((folder + file).c_str());
+  ::RemoveDirectoryW(folder.c_str());
+}
+
 // A service library that hands out no object: a clear message, then exit code 2.
 TEST(Startup, MissingServiceObjectIsReportedAndExitsWithTwo) {
   const NullServiceLoadProbe probe;

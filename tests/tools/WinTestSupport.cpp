@@ -67,6 +67,14 @@ bool ChildProcess::Start(const std::string& exe, const std::string& arguments, W
   return Create(exe.c_str(), commandLine, showCommand, &m_info);
 }
 
+bool ChildProcess::StartWide(const std::wstring& exe) {
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  return ::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &m_info) != FALSE;
+}
+
 bool ChildProcess::StartCommandLine(const std::string& commandLine) {
   return Create(nullptr, commandLine, SW_SHOWNORMAL, &m_info);
 }

@@ -32,6 +32,8 @@ class ChildProcess {
 
   // Starts `exe` with `arguments` and the show command in STARTUPINFO.
   bool Start(const std::string& exe, const std::string& arguments, WORD showCommand = SW_SHOWNORMAL);
+  // Starts `exe` by its wide name, which may hold characters the ANSI code page lacks.
+  bool StartWide(const std::wstring& exe);
   // Starts a whole command line, the program found from it as the shell finds it (a Run value).
   bool StartCommandLine(const std::string& commandLine);
   // Waits for the end; false on timeout. `exitCode` receives the code.
