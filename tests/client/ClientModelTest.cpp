@@ -431,6 +431,69 @@ TEST(ClientModel, TheDonePictureBringsTheButtonsBackOnlyWhileRecordingWithContro
   });
 }
 
+TEST(ClientModel, LooksThatOutliveAStopOrAStart) {
+  const std::string stopped = "look idle start+ pause- stop- what+ comment- uploading- uploaded- => start/-";
+  // A new start after a paused stop shows Pause again.
+  Play(kFull, {
+      {Connection(1), {"status 254 'Connected - Not Authorized'"}},
+      {Connection(3), {"status 210 'Connected'"}},
+      {Recording(1), {"status 207 'Recording'", kRecording, "cancel submit-mark"}},
+      {Recording(3), {"look paused submit+ resume+ stop+ what- comment+ uploading- uploaded- => submit/resume"}},
+      {Recording(0), {"status 210 'Connected'",
+                      "look idle start+ resume- stop- what+ comment- uploading- uploaded- => start/-",
+                      "reset comment", "cancel submit-mark"}},
+      {Recording(1), {"status 207 'Recording'", kRecording, "cancel submit-mark"}},
+  });
+  // The upload display survives a stop and a start.
+  Play(kFull, {
+      {Connection(1), {"status 254 'Connected - Not Authorized'"}},
+      {Connection(3), {"status 210 'Connected'"}},
+      {Command(ID_TRAY_OPEN), {"window show"}},
+      {Recording(1), {"status 207 'Recording'", kRecording, "cancel submit-mark"}},
+      {Upload(10), {"look recording submit+ pause+ stop+ what- comment- uploading+ uploaded- => submit/pause"}},
+      {Recording(0), {"status 210 'Connected'",
+                      "look idle start+ pause- stop- what+ comment- uploading+ uploaded- => start/-",
+                      "reset comment", "cancel submit-mark"}},
+      {Recording(1), {"status 207 'Recording'",
+                      "look recording submit+ pause+ stop+ what- comment+ uploading+ uploaded- => submit/pause",
+                      "cancel submit-mark"}},
+  });
+  // The done picture's time ends after a stop: no recording buttons come back.
+  Play(kFull, {
+      {Connection(1), {"status 254 'Connected - Not Authorized'"}},
+      {Connection(3), {"status 210 'Connected'"}},
+      {Recording(1), {"status 207 'Recording'", kRecording, "cancel submit-mark"}},
+      {Upload(100), {"look recording submit+ pause- stop- what- comment+ uploading- uploaded+ => submit/pause",
+                     "arm uploaded-picture"}},
+      {Recording(0), {"status 210 'Connected'",
+                      "look idle start+ pause- stop- what+ comment- uploading- uploaded+ => start/-",
+                      "reset comment", "cancel submit-mark"}},
+      {Expired(Timer::UploadedPicture), {stopped}},
+  });
+}
+
+TEST(ClientModel, CommentsOnlyAndProfileChangesWhileRecordingAndReady) {
+  // Comments without recording control: the box and Submit, no Start, no Stop or Pause.
+  Play(MakeProfile(false, true, true), {
+      {Connection(1), {"status 254 'Connected - Not Authorized'"}},
+      {Connection(3), {"status 210 'Connected'"}},
+      {Recording(1), {"status 207 'Recording'",
+                      "look recording submit+ pause- stop- what- comment+ uploading- uploaded- => submit/pause",
+                      "cancel submit-mark"}},
+      {Recording(0), {"status 210 'Connected'",
+                      "look idle start- pause- stop- what+ comment- uploading- uploaded- => start/-",
+                      "reset comment", "cancel submit-mark"}},
+  });
+  Play(kFull, {
+      {Connection(1), {"status 254 'Connected - Not Authorized'"}},
+      {Connection(3), {"status 210 'Connected'"}},
+      {Recording(1), {"status 207 'Recording'", kRecording, "cancel submit-mark"}},
+      {Profile(false, true, true), {"tray add 208 'Not Connected'", "status 207 'Recording'",
+                                    "look recording submit+ pause- stop- what- comment+ uploading- uploaded- => submit/pause"}},
+      {Profile(true, true, true), {"tray add 208 'Not Connected'", "status 207 'Recording'", kRecording}},
+  });
+}
+
 // ------------------------------------------------------------------------- profile and icon
 
 TEST(ClientModel, AProfileEventReshapesTheWindowAndAddsOrRemovesTheIcon) {
