@@ -181,6 +181,7 @@ namespace {
 // see each as it is retrieved, whichever window it is for.
 int g_keysTaken = 0;
 int g_releasesTaken = 0;
+HWND g_releasedOn = nullptr;
 
 LRESULT CALLBACK CountKeys(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) ++g_keysTaken;
@@ -188,7 +189,10 @@ LRESULT CALLBACK CountKeys(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CountReleases(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HC_ACTION && (wParam == WM_LBUTTONUP || wParam == WM_NCLBUTTONUP)) ++g_releasesTaken;
+  if (code == HC_ACTION && (wParam == WM_LBUTTONUP || wParam == WM_NCLBUTTONUP)) {
+    ++g_releasesTaken;
+    g_releasedOn = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->hwnd;
+  }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -215,19 +219,36 @@ bool DialogBed::Send(std::vector<INPUT>& inputs) {
 }
 
 bool DialogBed::ClickWithMouse(int controlId) {
+  HWND control = Item(controlId);
   RECT rc{};
-  if (!::GetWindowRect(Item(controlId), &rc)) return false;
-  const int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
-  // Absolute positions run from 0 to 65535 across the primary screen.
+  if (!::GetWindowRect(control, &rc)) return false;
+  const POINT target{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  // Absolute positions run from 0 to 65535 across the primary screen. Every event carries the
+  // position: Wine's X11 driver may still move the cursor back to where an earlier event left
+  // it, and a press there would land on another control.
   const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
   std::vector<INPUT> inputs(3);
-  for (INPUT& in : inputs) in.type = INPUT_MOUSE;
-  inputs[0].mi.dx = (x * 65536 + cx - 1) / cx;
-  inputs[0].mi.dy = (y * 65536 + cy - 1) / cy;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  return Send(inputs);
+  for (INPUT& in : inputs) {
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (target.x * 65536 + cx - 1) / cx;
+    in.mi.dy = (target.y * 65536 + cy - 1) / cy;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  std::vector<INPUT> press(inputs.begin() + 1, inputs.end());
+  press[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  // The pointer goes there first and stays, then the button goes down and up.
+  inputs.resize(1);
+  ::SendInput(1, inputs.data(), sizeof(INPUT));
+  const auto there = [&] {
+    POINT at{};
+    return ::GetCursorPos(&at) && at.x == target.x && at.y == target.y;
+  };
+  if (!PumpUntil(there, 5000)) return false;
+  Pump();
+  g_releasedOn = nullptr;
+  // Answers false when the release went to another window: the click missed.
+  return Send(press) && g_releasedOn == control;
 }
 
 bool DialogBed::Press(std::initializer_list<WORD> keys) {
