@@ -57,12 +57,13 @@ HBITMAP PaintedBackground(HWND hwnd) {
   return bitmap;
 }
 
-// Every look the window renders, in an order in which each face, title and control changes
-// both ways, some alone: the window shows each as it says.
+// Looks in an order in which each face, title and control changes both ways, the title and
+// each face also alone: the window shows each as it says.
 const char* const kLookSequence[] = {
     commentstest::kIdleLook,
     commentstest::kRecordingLook,
     "paused submit+ resume+ stop+ what- comment+ uploading- uploaded- => submit/resume",
+    "paused submit+ pause+ stop+ what- comment+ uploading- uploaded- => submit/pause",
     commentstest::kRecordingLook,
     "recording submitted+ pause+ stop+ what- comment+ uploading- uploaded- => -/pause",
     "recording submit+ pause+ stop+ what- comment- uploading+ uploaded- => submit/pause",
