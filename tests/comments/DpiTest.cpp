@@ -151,6 +151,9 @@ TEST_F(CommentsDpi, SkinnedWithTheSetOfItsDpiOrPlain) {
     EXPECT_EQ(templ.right, window.right - window.left);
     EXPECT_EQ(templ.bottom, window.bottom - window.top);
     EXPECT_NE(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, background));
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(ERROR, ::GetWindowRgn(hwnd, region)) << "not cut to any shape";
+    ::DeleteObject(region);
     for (int id : buttons) EXPECT_FALSE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
     EXPECT_EQ(SS_LEFT, ::GetWindowLongA(bed.Title(), GWL_STYLE) & SS_TYPEMASK) << "a text title";
 
