@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AppModule.h"
@@ -78,12 +79,15 @@ client::CommentsLook Look(const std::string& text) {
   std::istringstream in(text);
   std::string token;
   in >> token;
-  if (token == "look") in >> token;
   if (token == "idle") look.title = client::Title::Idle;
   else if (token == "recording") look.title = client::Title::Recording;
   else if (token == "paused") look.title = client::Title::Paused;
   else BadLook(text, token);
 
+  const std::pair<const char*, bool*> flags[] = {
+      {"stop", &look.stopShown},           {"what", &look.whatIsThisShown},
+      {"comment", &look.commentShown},     {"uploading", &look.uploadingShown},
+      {"uploaded", &look.uploadedShown}};
   while (in >> token && token != "=>") {
     const char sign = token.back();
     if (sign != '+' && sign != '-') BadLook(text, token);
@@ -98,22 +102,17 @@ client::CommentsLook Look(const std::string& text) {
       look.pauseResumeFace =
           name == "pause" ? client::PauseResumeFace::Pause : client::PauseResumeFace::Resume;
       look.pauseResumeShown = shown;
-    } else if (name == "stop") {
-      look.stopShown = shown;
-    } else if (name == "what") {
-      look.whatIsThisShown = shown;
-    } else if (name == "comment") {
-      look.commentShown = shown;
-    } else if (name == "uploading") {
-      look.uploadingShown = shown;
-    } else if (name == "uploaded") {
-      look.uploadedShown = shown;
     } else {
-      BadLook(text, token);
+      bool known = false;
+      for (const auto& flag : flags) {
+        if (name != flag.first) continue;
+        *flag.second = shown;
+        known = true;
+      }
+      if (!known) BadLook(text, token);
     }
   }
-  if (token == "=>") {
-    in >> token;
+  if (token == "=>" && in >> token) {
     const std::size_t slash = token.find('/');
     if (slash == std::string::npos) BadLook(text, token);
     look.startSubmitCommand = CommandNamed(token.substr(0, slash), text);
@@ -122,11 +121,7 @@ client::CommentsLook Look(const std::string& text) {
   return look;
 }
 
-std::string WithoutCommands(const std::string& look) {
-  std::string text = look.substr(0, look.find(" =>"));
-  if (text.compare(0, 5, "look ") == 0) text.erase(0, 5);
-  return text;
-}
+std::string WithoutCommands(const std::string& look) { return look.substr(0, look.find(" =>")); }
 
 // ------------------------------------------------------------------------------ the bed
 

@@ -44,7 +44,8 @@ struct ShellCall {
   INT show;
 };
 
-// A look written as the model's tables describe it (tests/client/ClientModelTest.cpp):
+// A look written as the model's tables describe it (tests/client/ClientModelTest.cpp), without
+// their "look " in front:
 //   "recording submit+ pause+ stop+ what- comment+ uploading- uploaded- => submit/pause"
 // the title, each control's face and visibility, then the commands of Start/Submit and
 // Pause/Resume ("-" posts nothing).
