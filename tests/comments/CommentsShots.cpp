@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   CMainDlg& dlg = bed.dlg();
   HWND box = bed.Item(IDC_COMMENT);
 
-  // What the frame does with the comments window's part of the effects.
+  // What the frame does with the effects that concern the comments window.
   client::ClientModel model(true);
   std::function<void(const client::Effects&)> render = [&](const client::Effects& effects) {
     if (effects.hasLook) dlg.Render(effects.look);
