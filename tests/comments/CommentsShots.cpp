@@ -1,5 +1,6 @@
 // Shows the comments window in one of its looks until a flag file appears, for the screenshots
-// under docs/ (tests/comments/take-screenshots.sh drives it).
+// under docs/ (tests/comments/take-screenshots.sh drives it). The looks are the client model's,
+// reached by the service events and clicks that lead to them, rendered as the frame renders them.
 //   comments-shots.exe LOOK FLAGFILE
 // LOOK: idle, recording, paused, submitted, uploading, uploaded, recording-uploading, and
 // full-comment (1,480 characters typed key by key into the box, which keeps its 1024).
@@ -8,9 +9,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "DialogTestBed.h"
+#include "client/ClientModel.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -19,40 +22,53 @@ int main(int argc, char** argv) {
   }
   const std::string look = argv[1];
   const std::string flag = argv[2];
-  commentstest::DialogBed bed;
+  commentstest::DialogBed bed(commentstest::BedOptions{true, nullptr, ""});
   CMainDlg& dlg = bed.dlg();
-  dlg.m_bServiceReady = true;
+  HWND box = bed.Item(IDC_COMMENT);
+
+  // What the frame does with the effects that concern the comments window.
+  client::ClientModel model(true);
+  std::function<void(const client::Effects&)> render = [&](const client::Effects& effects) {
+    if (effects.hasLook) dlg.Render(effects.look);
+    if (effects.resetComment) dlg.ResetComment();
+    if (effects.takeComment) render(model.CommentTaken(dlg.TakeComment()));
+  };
+  vesk::ScreenRecorderProfile profile;
+  profile.allowRecordingControl = profile.allowComments = profile.showTrayIcon = true;
+  render(model.Start(profile));
+  render(model.Apply(vesk::ServiceEvent::ConnectionState(1)));  // connected
+  render(model.Apply(vesk::ServiceEvent::ConnectionState(3)));  // authorised
+  render(model.Command(ID_TRAY_OPEN));
   bed.ShowActive();
 
   const char* comment =
       "Customer called about invoice 4711 and asked for the refund form; walked them through it.";
-  if (look == "recording" || look == "paused" || look == "submitted" ||
-      look == "recording-uploading") {
-    dlg.OnRecordingStarted();
-    ::SetWindowTextA(dlg.m_editComment, comment);
-    ::SetFocus(dlg.m_editComment);
-    ::SendMessageA(dlg.m_editComment, EM_SETSEL, 200, 200);
+  const bool recording = look == "recording" || look == "paused" || look == "submitted" ||
+                         look == "recording-uploading" || look == "full-comment";
+  if (recording) render(model.Apply(vesk::ServiceEvent::RecordingState(1)));
+  if (recording && look != "full-comment") {
+    ::SetWindowTextA(box, comment);
+    ::SetFocus(box);
+    ::SendMessageA(box, EM_SETSEL, 200, 200);
   }
   if (look == "full-comment") {
-    dlg.OnRecordingStarted();
-    ::SetFocus(dlg.m_editComment);
+    ::SetFocus(box);
     bed.Pump();
-    for (int n = 0; n < 1480; ++n) {
-      ::PostMessageA(dlg.m_editComment, WM_CHAR, static_cast<WPARAM>(comment[n % std::strlen(comment)]), 1);
-    }
-    bed.Pump();
+    std::string typed;
+    while (typed.size() < 1480) typed += std::string(comment) + " ";
+    typed.resize(1480);
+    bed.Type(typed);
   }
-  if (look == "paused") dlg.OnRecordingPaused();
+  if (look == "paused") {
+    render(model.Command(ID_RECORDING_PAUSE, client::CommandSource::CommentsWindow));
+  }
   if (look == "submitted") {
-    bed.Click(IDC_START_SUBMIT);
-    // What the frame does on the submit command: it takes the comment, the hint comes back.
-    std::string taken;
-    dlg.TakeComment(taken);
+    render(model.Command(ID_COMMENT_SUBMIT, client::CommandSource::CommentsWindow));
   }
   if (look == "uploading" || look == "uploaded" || look == "recording-uploading") {
-    dlg.OnUploadProgress(40);
+    render(model.Apply(vesk::ServiceEvent::UploadProgress(40)));
   }
-  if (look == "uploaded") dlg.OnUploadProgress(100);
+  if (look == "uploaded") render(model.Apply(vesk::ServiceEvent::UploadProgress(100)));
   // Windows hides focus rectangles until the keyboard is used; Wine's buttons draw them anyway,
   // and over the small link face the dotted frame crosses its text. The pictures show the
   // window as a mouse user on Windows sees it: no control focused outside the comment box.

@@ -1,5 +1,6 @@
 // The comments window at the display DPI of the Wine session: the bitmap set of 96, 120, 144 or
-// 192 DPI with the skin, or the plain look with text buttons at any other DPI.
+// 192 DPI with the skin, or the plain look with text buttons at any other DPI; every look
+// rendered as it says, and the comment box typed full.
 //   comments_dpi_test [--expect-dpi=N]   (default 96)
 // When the session's DPI is not N the cases are skipped: each DPI needs a session of its own
 // (SIVREL_DPI=N scripts/wine-session.sh ..., as scripts/test-dpi.sh runs them).
@@ -17,29 +18,15 @@
 
 namespace {
 
+using commentstest::ButtonFace;
+using commentstest::DialogBed;
+using commentstest::ExpectedSet;
+using commentstest::Picture;
+using commentstest::Shown;
+using commentstest::ShowsResource;
+using commentstest::Text;
+
 int g_expectedDpi = 96;
-
-int DisplayDpi() {
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-  ::ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
-bool HasBitmapSet(int dpi) { return dpi == 96 || dpi == 120 || dpi == 144 || dpi == 192; }
-
-// The resources each DPI's set must show, by their names, independently of the program's table.
-struct ExpectedSet {
-  int dpi, skin, titleIdle, titleRecording, titlePaused, start, submit, submitted, pause, resume,
-      close, stop, whatIsThis, uploading, uploaded;
-};
-#define SIVREL_EXPECTED_SET(d)                                                                    \
-  {d, IDB_SKIN_##d, IDB_TITLE_IDLE_##d, IDB_TITLE_RECORDING_##d, IDB_TITLE_PAUSED_##d,            \
-   IDB_START_##d, IDB_SUBMIT_##d, IDB_SUBMITTED_##d, IDB_PAUSE_##d, IDB_RESUME_##d, IDB_CLOSE_##d, \
-   IDB_STOP_##d, IDB_WHAT_IS_THIS_##d, IDB_UPLOADING_##d, IDB_UPLOADED_##d}
-constexpr ExpectedSet kExpectedSets[] = {SIVREL_EXPECTED_SET(96), SIVREL_EXPECTED_SET(120),
-                                         SIVREL_EXPECTED_SET(144), SIVREL_EXPECTED_SET(192)};
-#undef SIVREL_EXPECTED_SET
 
 // The template's rectangle of a control in pixels at this DPI.
 RECT DialogUnits(HWND dlg, int x, int y, int w, int h) {
@@ -55,17 +42,43 @@ RECT ClientRectOf(HWND control) {
   return rc;
 }
 
-// Picture sizes scale with the DPI (the sets are drawn about 1.25, 1.5 and 2 times as large).
-void ExpectScaled(HBITMAP bitmap, int w96, int h96, int dpi) {
-  const SIZE size = commentstest::BitmapSize(bitmap);
-  EXPECT_NEAR(w96 * dpi / 96.0, size.cx, 3.0);
-  EXPECT_NEAR(h96 * dpi / 96.0, size.cy, 3.0);
+// What the window paints as its background, as a bitmap of its size.
+HBITMAP PaintedBackground(HWND hwnd) {
+  RECT rc{};
+  ::GetWindowRect(hwnd, &rc);
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, rc.right - rc.left, rc.bottom - rc.top);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  ::SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  ::SelectObject(dc, old);
+  ::DeleteDC(dc);
+  return bitmap;
 }
+
+// Looks in an order in which each face, title and control changes both ways, the title and
+// each face also alone: the window shows each as it says.
+const char* const kLookSequence[] = {
+    commentstest::kIdleLook,
+    commentstest::kRecordingLook,
+    "paused submit+ resume+ stop+ what- comment+ uploading- uploaded- => submit/resume",
+    "paused submit+ pause+ stop+ what- comment+ uploading- uploaded- => submit/pause",
+    commentstest::kRecordingLook,
+    "recording submitted+ pause+ stop+ what- comment+ uploading- uploaded- => -/pause",
+    "recording submit+ pause+ stop+ what- comment- uploading+ uploaded- => submit/pause",
+    "recording submit+ pause- stop- what- comment+ uploading- uploaded+ => submit/pause",
+    "recording submit- pause+ stop+ what- comment- uploading- uploaded- => submit/pause",
+    "paused start+ resume- stop- what+ comment- uploading- uploaded- => start/-",
+    "idle start- pause- stop- what+ comment- uploading+ uploaded- => start/-",
+    "idle start- pause- stop- what+ comment- uploading- uploaded+ => start/-",
+    commentstest::kIdleLook,
+};
 
 class CommentsDpi : public testing::Test {
  protected:
   void SetUp() override {
-    dpi = DisplayDpi();
+    dpi = commentstest::DisplayDpi();
     // In a session started for this DPI a mismatch is a fault of the test bed, not a skip.
     const char* sessionDpi = std::getenv("SIVREL_DPI");
     if (sessionDpi && std::atoi(sessionDpi) == g_expectedDpi) {
@@ -79,155 +92,122 @@ class CommentsDpi : public testing::Test {
   int dpi = 0;
 };
 
-TEST_F(CommentsDpi, BitmapSetOrPlainLook) {
-  commentstest::DialogBed bed;
-  CMainDlg& dlg = bed.dlg();
+TEST_F(CommentsDpi, EveryLookIsRenderedAsItSays) {
+  DialogBed bed;
+  bed.ShowActive();
+  for (const char* look : kLookSequence) {
+    SCOPED_TRACE(look);
+    bed.Render(look);
+    EXPECT_EQ(commentstest::WithoutCommands(look), commentstest::ShownLook(bed));
+    EXPECT_TRUE(Shown(bed.Title()));
+    EXPECT_TRUE(Shown(bed.Item(IDC_CLOSE))) << "always there";
+  }
+  // The faces that never change, and the names screen readers read.
+  EXPECT_EQ(comments::kTextClose, Text(bed.Item(IDC_CLOSE)));
+  EXPECT_EQ(comments::kTextStop, Text(bed.Item(IDC_STOP)));
+  EXPECT_EQ(comments::kTextWhatIsThis, Text(bed.Item(IDC_WHAT_IS_THIS)));
+  if (const ExpectedSet* e = commentstest::ExpectedSetFor(dpi)) {
+    EXPECT_TRUE(ShowsResource(ButtonFace(bed.Item(IDC_CLOSE)), e->close));
+    EXPECT_TRUE(ShowsResource(ButtonFace(bed.Item(IDC_STOP)), e->stop));
+    EXPECT_TRUE(ShowsResource(ButtonFace(bed.Item(IDC_WHAT_IS_THIS)), e->whatIsThis));
+    EXPECT_TRUE(ShowsResource(Picture(bed.Item(IDC_UPLOADING)), e->uploading));
+    EXPECT_TRUE(ShowsResource(Picture(bed.Item(IDC_UPLOADED)), e->uploaded));
+    EXPECT_FALSE(ShowsResource(Picture(bed.Item(IDC_UPLOADING)), e->uploaded))
+        << "two different pictures never pass for each other";
+  }
+}
+
+TEST_F(CommentsDpi, SkinnedWithTheSetOfItsDpiOrPlain) {
+  DialogBed bed;
   HWND hwnd = bed.hwnd();
   RECT window{};
   ::GetWindowRect(hwnd, &window);
-  if (HasBitmapSet(dpi)) {
-    SCOPED_TRACE("a bitmap set: skinned and draggable, the faces of that set");
-    EXPECT_TRUE(dlg.m_bSkinned);
-    EXPECT_TRUE(dlg.m_bDraggable);
-    ExpectScaled(dlg.m_hBitmap.get(), 454, 190, dpi);
-    const SIZE skin = commentstest::BitmapSize(dlg.m_hBitmap.get());
-    EXPECT_EQ(skin.cx, window.right - window.left);
-    EXPECT_EQ(skin.cy, window.bottom - window.top);
-    ExpectScaled(dlg.m_bmpTitleIdle.get(), 234, 36, dpi);
-    ExpectScaled(dlg.m_bmpTitleRecording.get(), 208, 23, dpi);
-    ExpectScaled(dlg.m_bmpTitlePaused.get(), 154, 21, dpi);
-    ExpectScaled(dlg.m_bmpStart.get(), 79, 29, dpi);
-    ExpectScaled(dlg.m_bmpSubmit.get(), 79, 30, dpi);
-    ExpectScaled(dlg.m_bmpSubmitted.get(), 79, 29, dpi);
-    ExpectScaled(dlg.m_bmpPause.get(), 23, 25, dpi);
-    ExpectScaled(dlg.m_bmpResume.get(), 23, 25, dpi);
-    ExpectScaled(commentstest::ButtonFace(bed.Item(IDC_CLOSE)), 21, 22, dpi);
-    ExpectScaled(commentstest::ButtonFace(bed.Item(IDC_STOP)), 25, 25, dpi);
-    ExpectScaled(commentstest::ButtonFace(bed.Item(IDC_WHAT_IS_THIS)), 65, 13, dpi);
-    ExpectScaled(commentstest::Picture(bed.Item(IDC_UPLOADING)), 115, 30, dpi);
-    ExpectScaled(commentstest::Picture(bed.Item(IDC_UPLOADED)), 105, 26, dpi);
-    for (int id : {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS}) {
-      EXPECT_TRUE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
-    }
-    {
-      SCOPED_TRACE("each bitmap and face shows its own resource's pixels");
-      const ExpectedSet* e = nullptr;
-      for (const ExpectedSet& set : kExpectedSets) e = set.dpi == dpi ? &set : e;
-      ASSERT_NE(nullptr, e);
-      using commentstest::ShowsResource;
-      EXPECT_TRUE(ShowsResource(dlg.m_hBitmap.get(), e->skin));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpTitleIdle.get(), e->titleIdle));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpTitleRecording.get(), e->titleRecording));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpTitlePaused.get(), e->titlePaused));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpStart.get(), e->start));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpSubmit.get(), e->submit));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpSubmitted.get(), e->submitted));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpPause.get(), e->pause));
-      EXPECT_TRUE(ShowsResource(dlg.m_bmpResume.get(), e->resume));
-      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_CLOSE)), e->close));
-      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_STOP)), e->stop));
-      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_PAUSE_RESUME)), e->pause));
-      EXPECT_TRUE(ShowsResource(commentstest::ButtonFace(bed.Item(IDC_WHAT_IS_THIS)), e->whatIsThis));
-      EXPECT_TRUE(ShowsResource(commentstest::Picture(bed.Item(IDC_UPLOADING)), e->uploading));
-      EXPECT_TRUE(ShowsResource(commentstest::Picture(bed.Item(IDC_UPLOADED)), e->uploaded));
-      // Two different pictures never pass for each other.
-      EXPECT_FALSE(ShowsResource(dlg.m_bmpPause.get(), e->resume));
-    }
-    RECT point = window;
-    EXPECT_EQ(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(point.left + 20, point.bottom - 20)));
+  const LPARAM background = MAKELPARAM(window.left + 20, window.bottom - 20);
+  const int buttons[] = {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS};
+  if (const ExpectedSet* e = commentstest::ExpectedSetFor(dpi)) {
+    SCOPED_TRACE("a bitmap set: the window is its skin, sized to it and draggable by it");
+    BitmapHandle painted(PaintedBackground(hwnd));
+    EXPECT_TRUE(ShowsResource(painted.get(), e->skin)) << "the skin's own size and pixels";
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_NE(ERROR, ::GetWindowRgn(hwnd, region)) << "cut to the skin";
+    ::DeleteObject(region);
+    EXPECT_EQ(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, background));
+    for (int id : buttons) EXPECT_TRUE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
 
     SCOPED_TRACE("the close button: moved left by its width plus 10 pixels at 120 DPI only");
     const RECT templ = DialogUnits(hwnd, 282, 5, 13, 12);
     const RECT close = ClientRectOf(bed.Item(IDC_CLOSE));
-    const int width = close.right - close.left;
     EXPECT_EQ(templ.top, close.top);
-    EXPECT_EQ(dpi == 120 ? templ.left - width - 10 : templ.left, close.left);
+    EXPECT_EQ(dpi == 120 ? templ.left - (close.right - close.left) - 10 : templ.left, close.left);
+
+    SCOPED_TRACE("the link is no larger than its face: no button edge beside the text");
+    const SIZE face = commentstest::BitmapSize(ButtonFace(bed.Item(IDC_WHAT_IS_THIS)));
+    const RECT link = ClientRectOf(bed.Item(IDC_WHAT_IS_THIS));
+    EXPECT_LE(link.right - link.left, face.cx);
+    EXPECT_LE(link.bottom - link.top, face.cy);
   } else {
     SCOPED_TRACE("no bitmap set: the template's plain look, with text buttons");
-    EXPECT_FALSE(dlg.m_bSkinned);
-    EXPECT_FALSE(dlg.m_hBitmap);
-    EXPECT_EQ(nullptr, dlg.m_bmpTitleIdle.get());
     const RECT templ = DialogUnits(hwnd, 0, 0, 302, 117);
     EXPECT_EQ(templ.right, window.right - window.left);
     EXPECT_EQ(templ.bottom, window.bottom - window.top);
-    EXPECT_NE(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(window.left + 20, window.bottom - 20)));
-    for (int id : {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS}) {
-      EXPECT_FALSE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
+    EXPECT_NE(HTCAPTION, ::SendMessageA(hwnd, WM_NCHITTEST, 0, background));
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(ERROR, ::GetWindowRgn(hwnd, region)) << "not cut to any shape";
+    ::DeleteObject(region);
+    for (int id : buttons) EXPECT_FALSE(::GetWindowLongA(bed.Item(id), GWL_STYLE) & BS_BITMAP) << id;
+    EXPECT_EQ(SS_LEFT, ::GetWindowLongA(bed.Title(), GWL_STYLE) & SS_TYPEMASK) << "a text title";
+
+    SCOPED_TRACE("the longest texts fit their buttons, and the buttons of a row do not overlap");
+    bed.Render("paused submitted+ resume+ stop+ what+ comment- uploading- uploaded- => -/resume");
+    for (int id : buttons) {
+      HWND button = bed.Item(id);
+      HDC dc = ::GetDC(button);
+      HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+      const std::string text = Text(button);
+      SIZE extent{};
+      ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+      ::SelectObject(dc, old);
+      ::ReleaseDC(button, dc);
+      const RECT rc = ClientRectOf(button);
+      EXPECT_LT(extent.cx, rc.right - rc.left) << text;
     }
-    EXPECT_EQ("Start", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
-    EXPECT_EQ("Close", commentstest::Text(bed.Item(IDC_CLOSE)));
-    EXPECT_EQ("What is this?", commentstest::Text(bed.Item(IDC_WHAT_IS_THIS)));
-    EXPECT_EQ(SS_LEFT, ::GetWindowLongA(dlg.m_stTitle, GWL_STYLE) & SS_TYPEMASK) << "a text title";
-    EXPECT_EQ(comments::kTitleIdle, commentstest::Text(dlg.m_stTitle));
-    dlg.m_bServiceReady = true;
-    dlg.OnRecordingStarted();
-    EXPECT_EQ(comments::kTitleRecording, commentstest::Text(dlg.m_stTitle));
-    EXPECT_EQ("Submit", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
-    EXPECT_EQ("Stop", commentstest::Text(bed.Item(IDC_STOP)));
-    EXPECT_EQ("Pause", commentstest::Text(bed.Item(IDC_PAUSE_RESUME)));
-    dlg.OnRecordingPaused();
-    EXPECT_EQ("Resume", commentstest::Text(bed.Item(IDC_PAUSE_RESUME)));
-    EXPECT_EQ(comments::kTitlePaused, commentstest::Text(dlg.m_stTitle));
-    {
-      SCOPED_TRACE("every text fits its button, and the buttons of a row do not overlap");
-      for (int id : {IDC_START_SUBMIT, IDC_CLOSE, IDC_STOP, IDC_PAUSE_RESUME, IDC_WHAT_IS_THIS}) {
-        HWND button = bed.Item(id);
-        HDC dc = ::GetDC(button);
-        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
-        const std::string text = commentstest::Text(button);
-        SIZE extent{};
-        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(button, dc);
-        const RECT rc = ClientRectOf(button);
-        EXPECT_LT(extent.cx, rc.right - rc.left) << text;
-      }
-      const RECT pause = ClientRectOf(bed.Item(IDC_PAUSE_RESUME));
-      const RECT stop = ClientRectOf(bed.Item(IDC_STOP));
-      const RECT submit = ClientRectOf(bed.Item(IDC_START_SUBMIT));
-      EXPECT_LT(pause.right, stop.left);
-      EXPECT_LT(submit.right, pause.left);
-    }
-    // Everything else behaves as with a skin.
+    const RECT pause = ClientRectOf(bed.Item(IDC_PAUSE_RESUME));
+    const RECT stop = ClientRectOf(bed.Item(IDC_STOP));
+    const RECT submit = ClientRectOf(bed.Item(IDC_START_SUBMIT));
+    EXPECT_LT(pause.right, stop.left);
+    EXPECT_LT(submit.right, pause.left);
+
+    SCOPED_TRACE("a text button posts its look's command as a picture button does");
+    bed.Render(commentstest::kRecordingLook);
     bed.ShowActive();
-    bed.Click(IDC_START_SUBMIT);
+    ASSERT_TRUE(bed.ClickWithMouse(IDC_START_SUBMIT));
     ASSERT_EQ(1u, bed.commands().size());
     EXPECT_EQ(ID_COMMENT_SUBMIT, bed.commands()[0].id);
-    EXPECT_EQ("Submitted", commentstest::Text(bed.Item(IDC_START_SUBMIT)));
   }
 }
 
 // Mended: the box used to stop taking characters once its visible area was full (some 300 at
 // 96 DPI), silently, well short of its limit. Typed key by key, as the user types.
 TEST_F(CommentsDpi, TypedCommentFillsTheBoxUpToItsLimit) {
-  commentstest::DialogBed bed;
-  CMainDlg& dlg = bed.dlg();
-  dlg.m_bServiceReady = true;
-  dlg.OnRecordingStarted();
+  DialogBed bed;
+  bed.Render(commentstest::kRecordingLook);
   bed.ShowActive();
-  HWND box = dlg.m_editComment;
-  ::SetFocus(box);
-  bed.Pump();
+  HWND box = bed.Item(IDC_COMMENT);
+  ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
   ASSERT_EQ(box, ::GetFocus());
-  ASSERT_EQ("", commentstest::Text(box)) << "the hint goes when the box gains the focus";
+  ASSERT_EQ("", Text(box)) << "the hint goes when the box gains the focus";
 
   const std::string sentence = "The caller asked twice about the refund for order 4471. ";
   std::string typed;
   while (typed.size() < 1480) typed += sentence;
   typed.resize(1480);
-  auto type = [&](const std::string& keys) {
-    for (char key : keys) ::PostMessageA(box, WM_CHAR, static_cast<unsigned char>(key), 1);
-    EXPECT_TRUE(bed.PumpUntil([] {
-      MSG msg;
-      return !::PeekMessageA(&msg, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE);
-    }, 10000));
-  };
-  type(typed);
-  const std::string held = commentstest::Text(box);
+  ASSERT_TRUE(bed.Type(typed));
+  const std::string held = Text(box);
   EXPECT_EQ(comments::kCommentLimit, held.size());
   EXPECT_EQ(typed.substr(0, comments::kCommentLimit), held);
-  type("x");
-  EXPECT_EQ(held, commentstest::Text(box)) << "a character beyond the limit is refused";
+  ASSERT_TRUE(bed.Type("x"));
+  EXPECT_EQ(held, Text(box)) << "a character beyond the limit is refused";
+  EXPECT_EQ(held, bed.dlg().TakeComment()) << "handed over whole";
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
-// What the user does in the comments window, on the real dialog under Wine: the hint rules of the
-// comment box, the commands posted to the frame, the submit check mark, Ctrl+O, the keys and
-// close requests that must do nothing, the support link.
+// What the user does in the comments window, with the real mouse and keyboard under Wine: the
+// hint rules of the comment box, the comment handed over, the command each click posts to the
+// frame, Ctrl+O, the keys and close requests that must do nothing, the support link.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "DialogTestBed.h"
 #include "app/AppModule.h"
@@ -13,364 +14,263 @@
 
 namespace {
 
-using commentstest::ButtonFace;
+using commentstest::BedOptions;
 using commentstest::DialogBed;
 using commentstest::PostedCommand;
-using commentstest::Profile;
-using commentstest::Shown;
+using commentstest::ShownLook;
 using commentstest::Text;
-
-void ExpectCommands(const std::vector<PostedCommand>& got,
-                    const std::vector<std::pair<WORD, int>>& want) {
-  ASSERT_EQ(want.size(), got.size());
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    EXPECT_EQ(want[i].first, got[i].id) << "command " << i;
-    EXPECT_EQ(0, got[i].code) << "the high word of wParam is 0";
-    EXPECT_EQ(want[i].second, got[i].lParam) << "lParam is the control id, not a handle";
-  }
-}
 
 // A recording the user can comment on, shown and active.
 struct RecordingBed {
   DialogBed bed;
-  RecordingBed() {
-    bed.dlg().m_bServiceReady = true;
-    bed.dlg().OnRecordingStarted();
+  explicit RecordingBed(BedOptions options = BedOptions()) : bed(std::move(options)) {
+    bed.Render(commentstest::kRecordingLook);
     bed.ShowActive();
   }
 };
 
-TEST(CommentsInput, HintRules) {
+TEST(CommentsInput, TheHintGoesOnFocusAndComesBackToAnEmptyBox) {
   RecordingBed r;
   DialogBed& bed = r.bed;
-  CMainDlg& dlg = bed.dlg();
-  HWND box = dlg.m_editComment;
-  HWND other = bed.Item(IDC_START_SUBMIT);
+  HWND box = bed.Item(IDC_COMMENT);
+  const auto tabAway = [&] { return bed.Press({VK_TAB}) && ::GetFocus() == bed.Item(IDC_START_SUBMIT); };
+  const auto tabBack = [&] { return bed.Press({VK_SHIFT, VK_TAB}) && ::GetFocus() == box; };
   {
-    SCOPED_TRACE("focus in clears the hint, focus out of an empty box puts it back");
-    ::SetFocus(box);
-    bed.Pump();
+    SCOPED_TRACE("a click in the box clears the hint, Tab out of the empty box puts it back");
+    ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
     ASSERT_EQ(box, ::GetFocus());
     EXPECT_EQ("", Text(box));
-    ::SetFocus(other);
-    bed.Pump();
+    ASSERT_TRUE(tabAway());
     EXPECT_EQ(comments::kHint, Text(box));
+    ASSERT_TRUE(tabBack());
+    EXPECT_EQ("", Text(box));
   }
   {
-    SCOPED_TRACE("a single space is text: kept on focus out and in");
-    ::SetFocus(box);
-    ::SetWindowTextA(box, " ");
-    ::SetFocus(other);
-    bed.Pump();
+    SCOPED_TRACE("a single space is text: kept on the way out and in");
+    ASSERT_TRUE(bed.Type(" "));
+    ASSERT_TRUE(tabAway());
     EXPECT_EQ(" ", Text(box));
-    ::SetFocus(box);
-    bed.Pump();
+    ASSERT_TRUE(tabBack());
     EXPECT_EQ(" ", Text(box));
   }
   {
-    SCOPED_TRACE("text identical to the hint is cleared on focus; near-hints are not");
-    ::SetFocus(other);
-    ::SetWindowTextA(box, comments::kHint);
-    ::SetFocus(box);
-    bed.Pump();
+    SCOPED_TRACE("the hint typed out is cleared on focus like the hint; a near-hint is not");
+    ::SendMessageA(box, EM_SETSEL, 0, -1);
+    ASSERT_TRUE(bed.Type(comments::kHint));
+    ASSERT_TRUE(tabAway());
+    ASSERT_TRUE(tabBack());
     EXPECT_EQ("", Text(box));
     const std::string upper = "ADD COMMENTS TO YOUR VIDEO. YOUR SUPERVISOR WILL BE ABLE TO READ THESE.";
-    ::SetFocus(other);
-    ::SetWindowTextA(box, upper.c_str());
-    ::SetFocus(box);
-    bed.Pump();
+    ASSERT_TRUE(bed.Type(upper));
+    ASSERT_TRUE(tabAway());
+    ASSERT_TRUE(tabBack());
     EXPECT_EQ(upper, Text(box));
   }
 }
 
-TEST(CommentsInput, TakeComment) {
-  DialogBed bed;
-  CMainDlg& dlg = bed.dlg();
-  std::string text = "stale";
+TEST(CommentsInput, TheTypedCommentIsHandedOverAndTheHintComesBack) {
+  RecordingBed r;
+  DialogBed& bed = r.bed;
+  HWND box = bed.Item(IDC_COMMENT);
+  EXPECT_EQ(comments::kHint, bed.dlg().TakeComment()) << "the hint as it is; the model drops it";
   {
-    SCOPED_TRACE("the hint itself is not a comment");
-    EXPECT_FALSE(dlg.TakeComment(text));
-    EXPECT_EQ(comments::kHint, text);
+    SCOPED_TRACE("typed, then Submit clicked: the frame takes the text, the hint comes back");
+    ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
+    ASSERT_TRUE(bed.Type("Customer asked about the refund"));
+    ASSERT_TRUE(bed.ClickWithMouse(IDC_START_SUBMIT));
+    EXPECT_EQ("Customer asked about the refund", bed.dlg().TakeComment());
+    EXPECT_EQ(comments::kHint, Text(box));
   }
   {
-    SCOPED_TRACE("typed text is handed over and the hint comes back");
-    ::SetWindowTextA(dlg.m_editComment, "Customer asked about the refund");
-    EXPECT_TRUE(dlg.TakeComment(text));
-    EXPECT_EQ("Customer asked about the refund", text);
-    EXPECT_EQ(comments::kHint, Text(dlg.m_editComment));
-  }
-  {
-    SCOPED_TRACE("the empty text differs from the hint");
-    ::SetWindowTextA(dlg.m_editComment, "");
-    EXPECT_TRUE(dlg.TakeComment(text));
-    EXPECT_EQ("", text);
-  }
-  {
-    SCOPED_TRACE("a full box of 1024 characters arrives whole");
-    const std::string full(1024, 'x');
-    ::SetWindowTextA(dlg.m_editComment, full.c_str());
-    EXPECT_TRUE(dlg.TakeComment(text));
-    EXPECT_EQ(full, text);
+    SCOPED_TRACE("the empty box hands over the empty text");
+    ::SetWindowTextA(box, "");
+    EXPECT_EQ("", bed.dlg().TakeComment());
   }
   {
     SCOPED_TRACE("characters outside ASCII come back in the ANSI code page");
+    ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
+    ASSERT_EQ("", Text(box));
     const std::string accented = "Kund fr\xE5gade om \xE5terbetalning";  // Windows-1252
-    ::SetWindowTextA(dlg.m_editComment, accented.c_str());
-    EXPECT_TRUE(dlg.TakeComment(text));
-    EXPECT_EQ(accented, text);
+    ASSERT_TRUE(bed.Type(accented));
+    EXPECT_EQ(accented, bed.dlg().TakeComment());
+  }
+  {
+    SCOPED_TRACE("a draft survives other looks, the box hidden and shown again by an upload");
+    ASSERT_TRUE(bed.ClickWithMouse(IDC_STOP));
+    ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
+    ASSERT_TRUE(bed.Type("draft"));
+    bed.Render("paused submit+ resume+ stop+ what- comment- uploading+ uploaded- => submit/resume");
+    bed.Render(commentstest::kRecordingLook);
+    EXPECT_EQ("draft", Text(box));
+  }
+  {
+    SCOPED_TRACE("reset: the draft is discarded");
+    bed.dlg().ResetComment();
+    EXPECT_EQ(comments::kHint, Text(box));
   }
 }
 
-TEST(CommentsInput, StartSubmitStopPauseResumeClose) {
+TEST(CommentsInput, AClickPostsTheCommandItsLookGaveTheButton) {
+  struct Row {
+    const char* look;
+    int control;
+    WORD command;  // 0: nothing is posted
+  };
+  const Row rows[] = {
+      {commentstest::kIdleLook, IDC_START_SUBMIT, ID_RECORDING_START},
+      {commentstest::kRecordingLook, IDC_START_SUBMIT, ID_COMMENT_SUBMIT},
+      {commentstest::kRecordingLook, IDC_PAUSE_RESUME, ID_RECORDING_PAUSE},
+      {"paused submit+ resume+ stop+ what- comment+ uploading- uploaded- => submit/resume",
+       IDC_PAUSE_RESUME, ID_RECORDING_RESUME},
+      {"recording submitted+ pause+ stop+ what- comment+ uploading- uploaded- => -/pause",
+       IDC_START_SUBMIT, 0},
+      {"idle start+ pause+ stop- what+ comment- uploading- uploaded- => start/-", IDC_PAUSE_RESUME, 0},
+      // The look's command, whatever the face says.
+      {"recording submit+ pause+ stop+ what- comment+ uploading- uploaded- => start/resume",
+       IDC_START_SUBMIT, ID_RECORDING_START},
+      {"recording submit+ pause+ stop+ what- comment+ uploading- uploaded- => start/resume",
+       IDC_PAUSE_RESUME, ID_RECORDING_RESUME},
+      {commentstest::kRecordingLook, IDC_STOP, ID_RECORDING_STOP},
+      {commentstest::kIdleLook, IDC_CLOSE, ID_COMMENTS_HIDE},
+      {commentstest::kRecordingLook, IDC_CLOSE, ID_COMMENTS_HIDE},
+  };
   DialogBed bed;
-  CMainDlg& dlg = bed.dlg();
   bed.ShowActive();
-  {
-    SCOPED_TRACE("idle: Start");
-    bed.Click(IDC_START_SUBMIT);
-    ExpectCommands(bed.commands(), {{ID_RECORDING_START, IDC_START_SUBMIT}});
-    bed.commands().clear();
-    EXPECT_FALSE(dlg.m_bRecording) << "the frame starts the recording, not the window";
+  std::vector<std::pair<WORD, int>> want;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.look << " / control " << row.control);
+    bed.Render(row.look);
+    const std::string before = ShownLook(bed);
+    ASSERT_TRUE(bed.ClickWithMouse(row.control));
+    if (row.command != 0) want.emplace_back(row.command, row.control);
+    EXPECT_EQ(want.size(), bed.commands().size());
+    EXPECT_EQ(before, ShownLook(bed)) << "the frame renders what follows, not the window";
   }
-  {
-    SCOPED_TRACE("1002 while not recording posts nothing");
-    ::SendMessageA(bed.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PAUSE_RESUME, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(bed.Item(IDC_PAUSE_RESUME)));
-    bed.Pump();
-    EXPECT_TRUE(bed.commands().empty());
-  }
-  dlg.m_bServiceReady = true;
-  dlg.OnRecordingStarted();
-  {
-    SCOPED_TRACE("pause and resume switch the look at once");
-    bed.Click(IDC_PAUSE_RESUME);
-    EXPECT_TRUE(dlg.m_bPaused);
-    EXPECT_EQ(dlg.m_bmpTitlePaused.get(), commentstest::Picture(dlg.m_stTitle));
-    EXPECT_EQ(dlg.m_bmpResume.get(), ButtonFace(dlg.m_btnPauseResume));
-    EXPECT_EQ("Resume", Text(dlg.m_btnPauseResume));
-    bed.Click(IDC_PAUSE_RESUME);
-    EXPECT_FALSE(dlg.m_bPaused);
-    EXPECT_EQ(dlg.m_bmpTitleRecording.get(), commentstest::Picture(dlg.m_stTitle));
-    EXPECT_EQ(dlg.m_bmpPause.get(), ButtonFace(dlg.m_btnPauseResume));
-    ExpectCommands(bed.commands(), {{ID_RECORDING_PAUSE, IDC_PAUSE_RESUME},
-                                    {ID_RECORDING_RESUME, IDC_PAUSE_RESUME}});
-    bed.commands().clear();
-  }
-  {
-    SCOPED_TRACE("stop posts and leaves the look to the frame");
-    bed.Click(IDC_STOP);
-    ExpectCommands(bed.commands(), {{ID_RECORDING_STOP, IDC_STOP}});
-    bed.commands().clear();
-    EXPECT_TRUE(dlg.m_bRecording);
-    EXPECT_TRUE(Shown(bed.Item(IDC_STOP)));
-  }
-  {
-    SCOPED_TRACE("close asks the frame to hide the window");
-    bed.Click(IDC_CLOSE);
-    ExpectCommands(bed.commands(), {{ID_COMMENTS_HIDE, IDC_CLOSE}});
-    EXPECT_TRUE(::IsWindowVisible(bed.hwnd())) << "the frame hides it, not the window itself";
+  EXPECT_TRUE(::IsWindowVisible(bed.hwnd())) << "Close asks the frame; the window stays";
+
+  ASSERT_EQ(want.size(), bed.commands().size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    const PostedCommand& got = bed.commands()[i];
+    EXPECT_EQ(want[i].first, got.id) << "command " << i;
+    EXPECT_EQ(0, got.code) << "the high word of wParam is 0";
+    EXPECT_EQ(want[i].second, got.lParam) << "lParam is the control id, not a handle";
   }
 }
 
-TEST(CommentsInput, SubmitShowsTheCheckMarkForThreeSeconds) {
+TEST(CommentsInput, TheKeyboardPressesButtonsToo) {
   RecordingBed r;
   DialogBed& bed = r.bed;
-  CMainDlg& dlg = bed.dlg();
-  ::SetWindowTextA(dlg.m_editComment, "first comment");
-  bed.Click(IDC_START_SUBMIT);
-  ExpectCommands(bed.commands(), {{ID_COMMENT_SUBMIT, IDC_START_SUBMIT}});
-  EXPECT_TRUE(dlg.m_bSubmitPending);
-  EXPECT_EQ(dlg.m_bmpSubmitted.get(), ButtonFace(dlg.m_btnStartSubmit));
-  EXPECT_EQ("Submitted", Text(dlg.m_btnStartSubmit));
-  {
-    SCOPED_TRACE("a second click within the three seconds posts nothing");
-    bed.Click(IDC_START_SUBMIT);
-    EXPECT_EQ(1u, bed.commands().size());
-  }
-  {
-    SCOPED_TRACE("the frame takes the comment; the hint is back under the check mark");
-    std::string text;
-    EXPECT_TRUE(dlg.TakeComment(text));
-    EXPECT_EQ("first comment", text);
-    EXPECT_EQ(comments::kHint, Text(dlg.m_editComment));
-  }
-  {
-    SCOPED_TRACE("timer 2 (delivered now instead of waited for) brings Submit back");
-    ::SendMessageA(bed.hwnd(), WM_TIMER, CMainDlg::kSubmitTimer, 0);
-    EXPECT_FALSE(dlg.m_bSubmitPending);
-    EXPECT_EQ(dlg.m_bmpSubmit.get(), ButtonFace(dlg.m_btnStartSubmit));
-    EXPECT_EQ("Submit", Text(dlg.m_btnStartSubmit));
-    bed.Click(IDC_START_SUBMIT);
-    EXPECT_EQ(2u, bed.commands().size());
-  }
-  {
-    SCOPED_TRACE("submitting the hint still shows the check mark; nothing to take");
-    ::SendMessageA(bed.hwnd(), WM_TIMER, CMainDlg::kSubmitTimer, 0);
-    bed.commands().clear();
-    bed.Click(IDC_START_SUBMIT);
-    ExpectCommands(bed.commands(), {{ID_COMMENT_SUBMIT, IDC_START_SUBMIT}});
-    std::string text;
-    EXPECT_FALSE(dlg.TakeComment(text));
-    EXPECT_EQ(dlg.m_bmpSubmitted.get(), ButtonFace(dlg.m_btnStartSubmit));
-  }
-  {
-    SCOPED_TRACE("a stop during the check mark: timer 2 then leaves the Start face alone");
-    dlg.OnRecordingStopped();
-    ::SendMessageA(bed.hwnd(), WM_TIMER, CMainDlg::kSubmitTimer, 0);
-    EXPECT_EQ(dlg.m_bmpStart.get(), ButtonFace(dlg.m_btnStartSubmit));
-    dlg.OnRecordingStarted();
-    EXPECT_FALSE(dlg.m_bSubmitPending) << "a new recording starts with Submit";
-  }
-  {
-    SCOPED_TRACE("other timer ids are not the window's");
-    EXPECT_EQ(0, ::SendMessageA(bed.hwnd(), WM_TIMER, 7, 0));
-  }
+  ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
+  ASSERT_TRUE(bed.Press({VK_TAB}));
+  ASSERT_EQ(bed.Item(IDC_START_SUBMIT), ::GetFocus());
+  ASSERT_TRUE(bed.Press({VK_SPACE}));
+  ASSERT_EQ(1u, bed.commands().size());
+  EXPECT_EQ(ID_COMMENT_SUBMIT, bed.commands()[0].id);
+  EXPECT_EQ(IDC_START_SUBMIT, bed.commands()[0].lParam);
 }
 
-TEST(CommentsInput, NoParentPostsNothing) {
-  DialogBed bed(Profile(), /*withParent=*/false);
+TEST(CommentsInput, WithoutAParentNothingIsPosted) {
+  DialogBed bed(BedOptions{false});
   bed.ShowActive();
-  bed.Click(IDC_START_SUBMIT);
-  bed.Click(IDC_CLOSE);
+  ASSERT_TRUE(bed.ClickWithMouse(IDC_START_SUBMIT));
+  ASSERT_TRUE(bed.ClickWithMouse(IDC_CLOSE));
   EXPECT_TRUE(bed.commands().empty());
   EXPECT_TRUE(::IsWindow(bed.hwnd()));
 }
 
 TEST(CommentsInput, CtrlORunsTheActionOncePerKeyDown) {
-  RecordingBed r;
-  DialogBed& bed = r.bed;
-  CMainDlg& dlg = bed.dlg();
   int runs = 0;
-  dlg.m_onCtrlO = [&] { ++runs; };
-  ::SetFocus(dlg.m_editComment);
-  bed.Pump();
-
-  // The keyboard state says Ctrl is down; the key-downs arrive through the queue as typed keys
-  // do, so the loop's filter sees them.
-  BYTE keys[256];
-  ::GetKeyboardState(keys);
-  keys[VK_CONTROL] = 0x80;
-  ::SetKeyboardState(keys);
-  ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, 'O', 0x00180001);
-  bed.Pump();
+  BedOptions options;
+  options.onCtrlO = [&] { ++runs; };
+  RecordingBed r(options);
+  DialogBed& bed = r.bed;
+  ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
+  ASSERT_TRUE(bed.Press({VK_CONTROL, 'O'}));
   EXPECT_EQ(1, runs);
   {
-    SCOPED_TRACE("auto-repeat: every key-down runs it again");
-    ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, 'O', 0x40180001);
-    ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, 'O', 0x40180001);
-    bed.Pump();
-    EXPECT_EQ(3, runs);
+    SCOPED_TRACE("held down, the key repeats: every key-down runs it again");
+    ASSERT_TRUE(bed.Keys({{VK_CONTROL, false}, {'O', false}, {'O', false}, {'O', false},
+                          {'O', true}, {VK_CONTROL, true}}));
+    EXPECT_EQ(4, runs);
   }
   {
-    SCOPED_TRACE("key-ups and other keys do not");
-    ::PostMessageA(dlg.m_editComment, WM_KEYUP, 'O', 0xC0180001);
-    ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, 'P', 0x00190001);
-    bed.Pump();
-    EXPECT_EQ(3, runs);
+    SCOPED_TRACE("other keys with Ctrl do not; nor does O alone, which is typed");
+    ASSERT_TRUE(bed.Press({VK_CONTROL, 'P'}));
+    ASSERT_TRUE(bed.Press({'O'}));
+    EXPECT_EQ(4, runs);
+    EXPECT_EQ("o", Text(bed.Item(IDC_COMMENT)));
   }
   {
-    SCOPED_TRACE("keys meant for another window of the thread do not");
-    commentstest::CommandRecorder elsewhere;
-    ::PostMessageA(elsewhere.Handle(), WM_KEYDOWN, 'O', 0x00180001);
+    SCOPED_TRACE("in another window of the thread, Ctrl+O is not the comments window's");
+    HWND other = ::CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
+                                   100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ::SetForegroundWindow(other);
+    ::SetFocus(other);
     bed.Pump();
-    EXPECT_EQ(3, runs);
+    ASSERT_EQ(other, ::GetFocus());
+    ASSERT_TRUE(bed.Press({VK_CONTROL, 'O'}));
+    EXPECT_EQ(4, runs);
+    ::DestroyWindow(other);
   }
-  {
-    SCOPED_TRACE("without Ctrl, O is just a letter");
-    keys[VK_CONTROL] = 0;
-    ::SetKeyboardState(keys);
-    ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, 'O', 0x00180001);
-    bed.Pump();
-    EXPECT_EQ(3, runs);
-  }
-  {
-    SCOPED_TRACE("an empty action is skipped");
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
-    dlg.m_onCtrlO = nullptr;
-    ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, 'O', 0x00180001);
-    bed.Pump();
-    keys[VK_CONTROL] = 0;
-    ::SetKeyboardState(keys);
-  }
+}
+
+TEST(CommentsInput, CtrlOWithoutAnActionDoesNothing) {
+  RecordingBed r;
+  ASSERT_TRUE(r.bed.ClickWithMouse(IDC_COMMENT));
+  ASSERT_TRUE(r.bed.Press({VK_CONTROL, 'O'}));
+  EXPECT_TRUE(::IsWindowVisible(r.bed.hwnd()));
+  EXPECT_EQ("", Text(r.bed.Item(IDC_COMMENT))) << "not typed either";
 }
 
 TEST(CommentsInput, EscapeEnterAndCloseRequestsDoNothing) {
   RecordingBed r;
   DialogBed& bed = r.bed;
-  CMainDlg& dlg = bed.dlg();
-  ::SetFocus(dlg.m_editComment);
+  ASSERT_TRUE(bed.ClickWithMouse(IDC_COMMENT));
+  ASSERT_TRUE(bed.Type("draft"));
+  // Escape in the multiline box: the box sends WM_CLOSE, which ends in IDCANCEL. Enter in the
+  // box (no want-return) goes to the dialog as IDOK. Alt+F4 arrives as SC_CLOSE, then WM_CLOSE.
+  ASSERT_TRUE(bed.Press({VK_ESCAPE}));
+  ASSERT_TRUE(bed.Press({VK_RETURN}));
+  ASSERT_TRUE(bed.Press({VK_MENU, VK_F4}));
+  // The system menu's Close and the same requests sent by others.
+  ::SendMessageA(bed.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  ::SendMessageA(bed.hwnd(), WM_CLOSE, 0, 0);
+  ::SendMessageA(bed.hwnd(), WM_COMMAND, IDCANCEL, 0);
+  ::SendMessageA(bed.hwnd(), WM_COMMAND, IDOK, 0);
   bed.Pump();
-  ::SetWindowTextA(dlg.m_editComment, "draft");
-  {
-    SCOPED_TRACE("Escape in the multiline box: the box sends WM_CLOSE, which ends in IDCANCEL");
-    ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    ::PostMessageA(dlg.m_editComment, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-    bed.Pump();
-  }
-  {
-    SCOPED_TRACE("Enter in the box (no want-return) goes to the dialog as IDOK");
-    ::PostMessageA(dlg.m_editComment, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    bed.Pump();
-  }
-  {
-    SCOPED_TRACE("Alt+F4 and the system menu's Close arrive as SC_CLOSE, then WM_CLOSE");
-    ::SendMessageA(bed.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    ::SendMessageA(bed.hwnd(), WM_CLOSE, 0, 0);
-    ::SendMessageA(bed.hwnd(), WM_COMMAND, IDCANCEL, 0);
-    ::SendMessageA(bed.hwnd(), WM_COMMAND, IDOK, 0);
-    bed.Pump();
-  }
   EXPECT_TRUE(::IsWindow(bed.hwnd()));
   EXPECT_TRUE(::IsWindowVisible(bed.hwnd()));
   EXPECT_TRUE(bed.commands().empty());
-  EXPECT_EQ("draft", Text(dlg.m_editComment));
-  EXPECT_TRUE(dlg.m_bRecording);
+  EXPECT_EQ("draft", Text(bed.Item(IDC_COMMENT)));
+  EXPECT_EQ(commentstest::WithoutCommands(commentstest::kRecordingLook), ShownLook(bed));
 }
 
 TEST(CommentsInput, WhatIsThisOpensTheSupportPage) {
-  struct Call {
-    HWND owner;
-    std::string verb, file;
-    bool noParameters, noDirectory;
-    INT show;
-  };
-  static std::vector<Call> calls;
-  calls.clear();
   DialogBed bed;
-  bed.dlg().m_shellExecute = [](HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
-                                LPCSTR directory, INT show) -> HINSTANCE {
-    calls.push_back({owner, verb ? verb : "", file ? file : "", parameters == nullptr,
-                     directory == nullptr, show});
-    return reinterpret_cast<HINSTANCE>(2);  // "file not found": not reported
-  };
   bed.ShowActive();
-  bed.Click(IDC_WHAT_IS_THIS);
-  ASSERT_EQ(1u, calls.size());
-  EXPECT_EQ(nullptr, calls[0].owner);
-  EXPECT_EQ("open", calls[0].verb);
-  EXPECT_EQ(0u, calls[0].file.rfind("https://", 0));
-  EXPECT_EQ(comments::kSupportPageUrl, calls[0].file);
-  EXPECT_TRUE(calls[0].noParameters);
-  EXPECT_TRUE(calls[0].noDirectory);
-  EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
-  EXPECT_TRUE(bed.commands().empty()) << "the link posts nothing to the frame";
+  ASSERT_TRUE(bed.ClickWithMouse(IDC_WHAT_IS_THIS));
+  ASSERT_EQ(1u, bed.shellCalls().size());
+  const commentstest::ShellCall& call = bed.shellCalls()[0];
+  EXPECT_EQ(nullptr, call.owner);
+  EXPECT_EQ("open", call.verb);
+  EXPECT_EQ(0u, call.file.rfind("https://", 0));
+  EXPECT_EQ(comments::kSupportPageUrl, call.file);
+  EXPECT_TRUE(call.noParameters);
+  EXPECT_TRUE(call.noDirectory);
+  EXPECT_EQ(SW_SHOWNORMAL, call.show);
+  // The shell answered "file not found": nothing is reported, nothing posted.
+  EXPECT_TRUE(bed.commands().empty());
+  EXPECT_EQ(bed.hwnd(), ::GetForegroundWindow());
 }
 
 TEST(CommentsInput, TheFilterLeavesTheLoopWithTheWindow) {
-  CMessageLoop* loop = nullptr;
-  std::size_t filtersWhileOpen = 0;
-  {
-    DialogBed bed;
-    loop = g_appModule.CurrentLoop();
-    ASSERT_NE(nullptr, loop);
-    filtersWhileOpen = loop->m_filters.size();
-    EXPECT_EQ(1u, filtersWhileOpen);
-    EXPECT_EQ(1u, loop->m_idleHandlers.size());
-    ::DestroyWindow(bed.hwnd());
-    EXPECT_TRUE(loop->m_filters.empty());
-    EXPECT_TRUE(loop->m_idleHandlers.empty());
-  }
+  DialogBed bed;
+  CMessageLoop* loop = g_appModule.CurrentLoop();
+  ASSERT_NE(nullptr, loop);
+  EXPECT_EQ(1u, loop->m_filters.size());
+  EXPECT_TRUE(loop->m_idleHandlers.empty());
+  ::DestroyWindow(bed.hwnd());
+  EXPECT_TRUE(loop->m_filters.empty());
 }
 
 }  // namespace
