@@ -10,13 +10,6 @@
 
 namespace {
 
-HICON LoadAppIcon(int cxMetric, int cyMetric) {
-  return static_cast<HICON>(::LoadImageA(g_appModule.GetResourceInstance(),
-                                         MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                         ::GetSystemMetrics(cxMetric),
-                                         ::GetSystemMetrics(cyMetric), LR_SHARED));
-}
-
 HINSTANCE RealShellExecute(void*, HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                            LPCSTR directory, INT show) {
   return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
@@ -71,8 +64,7 @@ CMainDlg::~CMainDlg() {
 // ------------------------------------------------------------------------------ initialisation
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
-  SetIcon(LoadAppIcon(SM_CXICON, SM_CYICON), TRUE);
-  SetIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON), FALSE);
+  m_icons.Apply(m_hWnd, g_appModule.GetResourceInstance(), IDI_APP);
   if (CMessageLoop* loop = g_appModule.CurrentLoop()) loop->AddFilter(this);
 
   HDC screen = ::GetDC(m_hWnd);

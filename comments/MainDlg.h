@@ -17,6 +17,7 @@
 #include "comments/CommentsFaces.h"
 #include "comments/SkinDialogImpl.h"
 #include "framework/DialogImpl.h"
+#include "framework/WindowIcons.h"
 #include "framework/Window.h"
 #include "res/resource.h"
 #include "widgets/PictureExWnd.h"
@@ -82,6 +83,7 @@ class CMainDlg : public CDialogImpl<CMainDlg>,
   void PlayBusyAnimationWhileSeen();
 
   CommentsEdge m_edge;
+  WindowIcons m_icons;
   std::function<void()> m_onCtrlO;
 
   CWindow m_stTitle;  // the template's first child, which has no id

@@ -11,13 +11,6 @@
 
 namespace {
 
-HICON LoadAppIcon(int cxMetric, int cyMetric) {
-  return static_cast<HICON>(::LoadImageA(g_appModule.GetResourceInstance(),
-                                         MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                         ::GetSystemMetrics(cxMetric), ::GetSystemMetrics(cyMetric),
-                                         LR_DEFAULTCOLOR | LR_SHARED));
-}
-
 UINT_PTR TimerId(client::Timer timer) {
   return timer == client::Timer::SubmitMark ? CMainFrame::TIMER_SUBMIT_MARK
                                             : CMainFrame::TIMER_UPLOADED_PICTURE;
@@ -194,8 +187,7 @@ void CMainFrame::EndPass() {
 // ----------------------------------------------------------------- window messages
 
 LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-  SetIcon(LoadAppIcon(SM_CXICON, SM_CYICON), TRUE);
-  SetIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON), FALSE);
+  m_icons.Apply(m_hWnd, g_appModule.GetResourceInstance(), IDI_APP);
   m_pump.Attach(m_hWnd, this);
   client::Effects start = m_model.Start(m_service.CurrentProfile());
   RenderTrayIcon(start);

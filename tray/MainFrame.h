@@ -11,6 +11,7 @@
 #include "client/ClientModel.h"
 #include "comments/MainDlg.h"
 #include "framework/FrameWindowImpl.h"
+#include "framework/WindowIcons.h"
 #include "res/resource.h"
 #include "service/ServiceControl.h"
 #include "tray/FrameEdges.h"
@@ -109,6 +110,7 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   void OpenTextFile();
 
   FrameEdges m_edges;
+  WindowIcons m_icons;
   client::ClientModel m_model;
   // The pump comes before the adapter: the service may raise events until the adapter's Release
   // returns, and those still reach the pump.

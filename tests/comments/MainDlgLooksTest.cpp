@@ -28,6 +28,16 @@ SIZE WindowSize(HWND hwnd) {
   return SIZE{rc.right - rc.left, rc.bottom - rc.top};
 }
 
+int IconWidth(LRESULT icon) {
+  ICONINFO info{};
+  if (!icon || !::GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return 0;
+  BITMAP bm{};
+  ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+  if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  if (info.hbmMask) ::DeleteObject(info.hbmMask);
+  return bm.bmWidth;
+}
+
 TEST(CommentsWindow, AsCreated) {
   DialogBed bed;
   ASSERT_TRUE(::IsWindow(bed.hwnd()));
@@ -36,8 +46,11 @@ TEST(CommentsWindow, AsCreated) {
   EXPECT_EQ(0xFFFF, ::GetDlgCtrlID(bed.Title()) & 0xFFFF);
   EXPECT_EQ(commentstest::WithoutCommands(commentstest::kIdleLook), commentstest::ShownLook(bed));
   EXPECT_EQ(comments::kHint, Text(bed.Item(IDC_COMMENT)));
-  EXPECT_NE(0, ::SendMessageA(bed.hwnd(), WM_GETICON, ICON_BIG, 0));
-  EXPECT_NE(0, ::SendMessageA(bed.hwnd(), WM_GETICON, ICON_SMALL, 0));
+  // Each icon at its own size: the small one is not the large image scaled by whoever draws it.
+  EXPECT_EQ(IconWidth(::SendMessageA(bed.hwnd(), WM_GETICON, ICON_BIG, 0)),
+            ::GetSystemMetrics(SM_CXICON));
+  EXPECT_EQ(IconWidth(::SendMessageA(bed.hwnd(), WM_GETICON, ICON_SMALL, 0)),
+            ::GetSystemMetrics(SM_CXSMICON));
 }
 
 TEST(CommentsWindow, ALookRenderedWhileHiddenShowsWhenOpened) {
