@@ -12,6 +12,10 @@ BOOL RealPostMessage(void*, HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return ::PostMessageA(window, message, wParam, lParam);
 }
 
+BOOL RealSendNotifyMessage(void*, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::SendNotifyMessageA(window, message, wParam, lParam);
+}
+
 LONGLONG RealNowMicroseconds(void*) {
   static const LONGLONG frequency = [] {
     LARGE_INTEGER f;
@@ -25,7 +29,10 @@ LONGLONG RealNowMicroseconds(void*) {
 
 }  // namespace
 
-EventPumpEdge::EventPumpEdge() : postMessage(&RealPostMessage), nowMicroseconds(&RealNowMicroseconds) {}
+EventPumpEdge::EventPumpEdge()
+    : postMessage(&RealPostMessage),
+      sendNotifyMessage(&RealSendNotifyMessage),
+      nowMicroseconds(&RealNowMicroseconds) {}
 
 ServiceEventPump::ServiceEventPump(const EventPumpEdge& edge) : edge_(edge) {}
 
@@ -50,10 +57,20 @@ void ServiceEventPump::PostWakeUp() {
     return;
   }
   if (edge_.postMessage(edge_.context, window, WM_SERVICE_EVENTS, 0, 0)) return;
-  // The message queue is full. A timer needs no room in it: the window's timer drains instead,
-  // and the wake-up stays marked pending until then, so no other thread tries to post. A window
-  // of another thread of the same process takes a timer from this one.
-  if (!::SetTimer(window, kRetryTimer, kRetryMs, nullptr)) queue_.WakeUpLost();
+  // The posted-message queue is full. The wake-up stays marked pending, so no other thread
+  // tries to post meanwhile, and comes another way:
+  // - on the window's own thread (a drain that yields) by the window's timer, which needs no
+  //   room in the queue;
+  // - on a service thread, which may not arm a timer on a window of another thread, as a sent
+  //   message: SendNotifyMessage returns at once for another thread's window, and sent messages
+  //   do not count against the posted-message limit.
+  bool wakeUp;
+  if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) {
+    wakeUp = ::SetTimer(window, kRetryTimer, kRetryMs, nullptr) != 0;
+  } else {
+    wakeUp = edge_.sendNotifyMessage(edge_.context, window, WM_SERVICE_EVENTS, 0, 0) != FALSE;
+  }
+  if (!wakeUp) queue_.WakeUpLost();
 }
 
 bool ServiceEventPump::OnTimer(UINT_PTR timerId) {

@@ -20,10 +20,12 @@
 // The wake-up of the service-event queue: at most one is on its way at a time.
 constexpr UINT WM_SERVICE_EVENTS = WM_APP + 5;
 
-// The pump's edge to the system: the wake-up (and the close a shutdown request posts) and the
-// clock that times a drain's slice. Tests refuse posts or end every slice.
+// The pump's edge to the system: the wake-up (and the close a shutdown request posts), the
+// wake-up that does not need room in the posted-message queue, and the clock that times a
+// drain's slice. Tests refuse posts or end every slice.
 struct EventPumpEdge {
   BOOL (*postMessage)(void* context, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  BOOL (*sendNotifyMessage)(void* context, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LONGLONG (*nowMicroseconds)(void* context);
   void* context = nullptr;
   EventPumpEdge();
@@ -43,7 +45,8 @@ class ServiceEventTarget {
 
 class ServiceEventPump {
  public:
-  // Stands in for a wake-up (or a close) that could not be posted; fires once.
+  // Stands in for a wake-up (or a close) that the user-interface thread could not post; fires
+  // once.
   static constexpr UINT_PTR kRetryTimer = 13;
   static constexpr UINT kRetryMs = 10;
 
