@@ -17,7 +17,7 @@ packages=(
   icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation
   fonts-liberation2 fonts-dejavu-extra
   dpkg-dev python3
-  wixl msitools zip
+  wixl msitools zip osslsigncode openssl
 )
 [ $# -eq 0 ] || packages=("$@")
 missing=()
