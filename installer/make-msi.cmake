@@ -8,6 +8,7 @@
 # The product code is a name-based UUID of the version: each version has its own, which is what
 # makes installing a newer one a major upgrade of the older, and building one version again
 # gives the same code.
+cmake_minimum_required(VERSION 3.20)  # the policies of today, in script mode too
 foreach(variable VERSION BINARIES WORK OUTPUT)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "make-msi.cmake: -D${variable}=... is missing")

@@ -10,6 +10,7 @@
 #   cmake -DIDENTITY=<file> -P sign.cmake   writes what the signing depends on into <file>, only
 #                                           when it changed, so that the build signs again when
 #                                           the certificate, key or service change
+cmake_minimum_required(VERSION 3.20)  # the policies of today, in script mode too
 set(cert "$ENV{SIVREL_SIGN_CERT}")
 set(key "$ENV{SIVREL_SIGN_KEY}")
 set(module "$ENV{SIVREL_SIGN_PKCS11_MODULE}")

@@ -1,27 +1,33 @@
 // SivrelSetup.dll: the package's custom actions, run by Windows Installer from its Binary table.
-// Both are deferred and run without impersonation, as LocalSystem, which can reach every session:
 //
-//   CloseClients  before the older product is removed and before any file is replaced or removed.
-//                 CustomActionData "<install folder>|<REMOVE>". Asks every client started from the
-//                 folder to close (app/CloseRequest.h: the request is a file in that folder),
-//                 waits for them, and unless the product is being removed records their sessions
-//                 for StartClients.
-//   StartClients  once the new files are in place (and as the rollback of CloseClients, with the
-//                 old files back). CustomActionData "<Sivrel.exe>|<signed-in>": starts the client in
-//                 every recorded session and, when the second field is not empty (a first install
-//                 that starts at sign-in), in every session a user is signed in to.
+//   FindClients   immediate, before the older product is removed in an upgrade (which closes the
+//                 clients): notes the sessions in which a client of [INSTALLDIR]Sivrel.exe runs,
+//                 in the property ClientSessions ("1,3"). Only reads: immediate actions run as the
+//                 installing user and change nothing.
+//   CloseClients  deferred, as LocalSystem, which reaches every session, before any file is
+//                 replaced or removed; CustomActionData "<install folder>". Asks every client
+//                 started from the folder to close (app/CloseRequest.h: the request is a file in
+//                 that folder) and waits for them.
+//   StartClients  deferred, as LocalSystem, once the new files are in place; CustomActionData
+//                 "<Sivrel.exe>|<ClientSessions>|<signed-in>": starts the client in those sessions
+//                 and, when the third field is not empty (a first install that starts at sign-in),
+//                 in every session a user is signed in to.
 //
-// Neither ever fails the installation: a client that cannot be closed or started is reported in
-// the log (msiexec /l*v), and the files are then replaced at the next reboot or the client starts
-// at the next sign-in, as without these actions.
+// The sessions are found before anything is closed, by the newer package itself, because in an
+// upgrade the clients are closed by the older package's removal, which runs first and cannot
+// tell the newer one what it closed (deferred actions share no memory and set no properties).
+//
+// None ever fails the installation: a client that cannot be closed or started is reported in the
+// log (msiexec /l*v), and the files are then replaced at the next reboot or the client starts at
+// the next sign-in, as without these actions.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
 
 #include <set>
 #include <string>
+#include <vector>
 
-#include "PendingRestart.h"
 #include "RunningClients.h"
 #include "SessionStart.h"
 #include "app/CloseRequest.h"
@@ -44,34 +50,64 @@ void Log(MSIHANDLE install, const std::string& text) {
   ::MsiCloseHandle(record);
 }
 
-// The two fields of CustomActionData, split at the first '|'.
-std::pair<std::string, std::string> ActionData(MSIHANDLE install) {
+std::string Property(MSIHANDLE install, const char* name) {
   char empty[1] = "";
   DWORD size = 0;
-  ::MsiGetPropertyA(install, "CustomActionData", empty, &size);
-  std::string data(size + 1, '\0');
-  size = static_cast<DWORD>(data.size());
-  ::MsiGetPropertyA(install, "CustomActionData", &data[0], &size);
-  data.resize(size);
-  const size_t bar = data.find('|');
-  if (bar == std::string::npos) return {data, std::string()};
-  return {data.substr(0, bar), data.substr(bar + 1)};
+  ::MsiGetPropertyA(install, name, empty, &size);
+  std::string value(size + 1, '\0');
+  size = static_cast<DWORD>(value.size());
+  ::MsiGetPropertyA(install, name, &value[0], &size);
+  value.resize(size);
+  return value;
+}
+
+// CustomActionData's fields, split at each '|'.
+std::vector<std::string> ActionData(MSIHANDLE install) {
+  const std::string data = Property(install, "CustomActionData");
+  std::vector<std::string> fields(1);
+  for (char c : data) {
+    if (c == '|') fields.emplace_back();
+    else fields.back() += c;
+  }
+  return fields;
 }
 
 std::string List(const std::set<DWORD>& ids) {
   std::string text;
-  for (DWORD id : ids) text += (text.empty() ? "" : ", ") + std::to_string(id);
-  return text.empty() ? "none" : text;
+  for (DWORD id : ids) text += (text.empty() ? "" : ",") + std::to_string(id);
+  return text;
+}
+
+std::set<DWORD> ParseList(const std::string& text) {
+  std::set<DWORD> ids;
+  std::string number;
+  for (char c : text + ",") {
+    if (c >= '0' && c <= '9') {
+      number += c;
+    } else if (!number.empty()) {
+      ids.insert(static_cast<DWORD>(std::stoul(number)));
+      number.clear();
+    }
+  }
+  return ids;
 }
 
 }  // namespace
 
-extern "C" __declspec(dllexport) UINT __stdcall CloseClients(MSIHANDLE install) {
-  const auto data = ActionData(install);
-  std::string folder = data.first;
+extern "C" __declspec(dllexport) UINT __stdcall FindClients(MSIHANDLE install) {
+  std::string folder = Property(install, "INSTALLDIR");
   if (folder.empty()) return ERROR_SUCCESS;
   if (folder.back() != '\\') folder += '\\';
-  const bool removing = !data.second.empty();
+  const std::string sessions = List(ClientSessions(folder + kClientExe));
+  ::MsiSetPropertyA(install, "ClientSessions", sessions.c_str());
+  Log(install, "clients run in sessions " + (sessions.empty() ? std::string("none") : sessions));
+  return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall CloseClients(MSIHANDLE install) {
+  std::string folder = ActionData(install)[0];
+  if (folder.empty()) return ERROR_SUCCESS;
+  if (folder.back() != '\\') folder += '\\';
   const std::string exe = folder + kClientExe;
   const std::string request = folder + kCloseRequestFileName;
 
@@ -101,23 +137,20 @@ extern "C" __declspec(dllexport) UINT __stdcall CloseClients(MSIHANDLE install) 
     }
   }
   ::DeleteFileA(request.c_str());
-  const std::set<DWORD> sessions = clients.Sessions();
-  Log(install, "closed the clients of " + exe + " in sessions " + List(sessions));
-  if (!removing && !pending_restart::Add(sessions)) {
-    Log(install, "cannot record the sessions to start the client in again, error " + std::to_string(::GetLastError()));
-  }
+  Log(install, "closed the clients of " + exe);
   return ERROR_SUCCESS;
 }
 
 extern "C" __declspec(dllexport) UINT __stdcall StartClients(MSIHANDLE install) {
-  const auto data = ActionData(install);
-  const std::string& exe = data.first;
-  std::set<DWORD> sessions = pending_restart::Take();
-  if (!data.second.empty()) {
+  std::vector<std::string> data = ActionData(install);
+  data.resize(3);
+  const std::string& exe = data[0];
+  std::set<DWORD> sessions = ParseList(data[1]);
+  if (!data[2].empty()) {
     const std::set<DWORD> signedIn = SignedInSessions();
     sessions.insert(signedIn.begin(), signedIn.end());
   }
-  if (exe.empty() || sessions.empty()) return ERROR_SUCCESS;
+  if (exe.empty()) return ERROR_SUCCESS;
   for (DWORD session : sessions) {
     std::string error;
     if (StartInSession(exe, session, &error)) {

@@ -23,10 +23,8 @@ int RunningClients::Scan(const std::string& exePath) {
     // not one whose files the package replaces.
     char image[MAX_PATH * 2];
     DWORD size = sizeof image;
-    DWORD session = 0;
-    if (::QueryFullProcessImageNameA(process, 0, image, &size) && ::lstrcmpiA(image, exePath.c_str()) == 0 &&
-        ::ProcessIdToSessionId(entry.th32ProcessID, &session)) {
-      m_clients.push_back(RunningClient{entry.th32ProcessID, session, process});
+    if (::QueryFullProcessImageNameA(process, 0, image, &size) && ::lstrcmpiA(image, exePath.c_str()) == 0) {
+      m_clients.push_back(RunningClient{entry.th32ProcessID, process});
       ++added;
     } else {
       ::CloseHandle(process);
@@ -57,8 +55,26 @@ std::vector<DWORD> RunningClients::TerminateRemaining(UINT exitCode) const {
   return ended;
 }
 
-std::set<DWORD> RunningClients::Sessions() const {
+std::set<DWORD> ClientSessions(const std::string& exePath) {
   std::set<DWORD> sessions;
-  for (const RunningClient& client : m_clients) sessions.insert(client.sessionId);
+  const std::string name = exePath.substr(exePath.find_last_of('\\') + 1);
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return sessions;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+    if (::lstrcmpiA(entry.szExeFile, name.c_str()) != 0) continue;
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    if (process) {
+      char image[MAX_PATH * 2];
+      DWORD size = sizeof image;
+      const bool other = ::QueryFullProcessImageNameA(process, 0, image, &size) && ::lstrcmpiA(image, exePath.c_str()) != 0;
+      ::CloseHandle(process);
+      if (other) continue;
+    }
+    DWORD session = 0;
+    if (::ProcessIdToSessionId(entry.th32ProcessID, &session)) sessions.insert(session);
+  }
+  ::CloseHandle(snapshot);
   return sessions;
 }

@@ -9,7 +9,6 @@
 
 struct RunningClient {
   DWORD processId;
-  DWORD sessionId;
   HANDLE process;  // SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION
 };
 
@@ -30,8 +29,12 @@ class RunningClients {
   std::vector<DWORD> TerminateRemaining(UINT exitCode) const;
 
   bool Empty() const { return m_clients.empty(); }
-  std::set<DWORD> Sessions() const;
 
  private:
   std::vector<RunningClient> m_clients;
 };
+
+// The sessions in which a process of `exePath` runs, for the installation's first, impersonated
+// phase, which may not open other users' processes: a process of the same file name counts when
+// its image path cannot be read.
+std::set<DWORD> ClientSessions(const std::string& exePath);

@@ -36,8 +36,6 @@ const char kProductName[] = "Calyra recording client";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kDumpsKey[] = "SOFTWARE\\Microsoft\\Windows\\Windows Error Reporting\\LocalDumps\\Sivrel.exe";
-// What the package's custom actions keep between closing and starting clients (PendingRestart.cpp).
-const char kPendingRestartKey[] = "SOFTWARE\\Sivrel.PendingRestart";
 const char kCallLogVariable[] = "KORVEX_CALL_LOG";
 
 std::string Env(const char* name) {
@@ -276,7 +274,6 @@ class Installer : public ::testing::Test {
     EXPECT_FALSE(found) << "the Run value is left";
     EXPECT_TRUE(Shortcuts().empty()) << "the shortcut is left";
     EXPECT_FALSE(MachineKeyExists(kDumpsKey)) << "the crash dump settings are left";
-    EXPECT_FALSE(MachineKeyExists(kPendingRestartKey)) << "the custom actions' record is left";
     EXPECT_TRUE(ProcessesOf(exe_).empty()) << "a client still runs";
   }
 

@@ -44,7 +44,8 @@ check_tables() {
     fail "$name: the properties' defaults are not AUTOSTART=1 SHORTCUT=1 CRASHDUMPS=0"
 
   components="$(rows "$msi" Component)"
-  for entry in 'RunAtSignIn|AUTOSTART <> "0"' 'StartMenuShortcut|SHORTCUT <> "0"' 'CrashDumps|CRASHDUMPS = "1"'; do
+  for entry in 'RunAtSignIn|AUTOSTART <> "0" OR REMOVE ~= "ALL"' 'StartMenuShortcut|SHORTCUT <> "0" OR REMOVE ~= "ALL"' \
+               'CrashDumps|CRASHDUMPS = "1" OR REMOVE ~= "ALL"'; do
     local component="${entry%%|*}" condition="${entry#*|}"
     [ "$(column "$components" "$component" 5)" = "$condition" ] ||
       fail "$name: component $component has condition '$(column "$components" "$component" 5)', not '$condition'"
@@ -56,7 +57,9 @@ check_tables() {
     fail "$name: the crash dump key is not removed with its component"
 
   # Both custom actions deferred (1024) and run as LocalSystem (2048), in that order around the
-  # files, and the clients closed before anything is removed.
+  # files, the clients closed before anything is removed; the older product removed whole
+  # before this one's transaction, so that its own CloseClients runs before its files go, and
+  # the sessions of its clients found before that.
   actions="$(rows "$msi" CustomAction)"
   for action in CloseClients StartClients; do
     local type
@@ -64,7 +67,7 @@ check_tables() {
     [ -n "$type" ] && (( (type & 3072) == 3072 )) || fail "$name: $action is of type '$type', not deferred without impersonation"
   done
   sequence="$(rows "$msi" InstallExecuteSequence)"
-  local previous=0 order="InstallInitialize CloseClients RemoveFiles InstallFiles StartClients InstallFinalize"
+  local previous=0 order="FindClients RemoveExistingProducts InstallInitialize CloseClients RemoveFiles InstallFiles StartClients InstallFinalize"
   for action in $order; do
     local at
     at="$(column "$sequence" "$action" 3)"
