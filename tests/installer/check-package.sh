@@ -112,6 +112,29 @@ for f in "${extracted[@]}"; do
   cmp -s "$f" "$scratch/bin/$(basename "$f")" || fail "$(basename "$f") in the package is not the signed file"
 done
 verify "$release/installer/stripped/Sivrel.exe" "$scratch/signer.pem" && fail "an unsigned Sivrel.exe verifies"
+
+# The key in a token instead of a file, as code-signing keys are kept: a SoftHSM token of our own
+# holds the signer's key, and the build's signing step reaches it through its PKCS#11 URI.
+module="$(dpkg -L libsofthsm2 2>/dev/null | grep '/libsofthsm2\.so$' | head -1)"
+if [ -z "$module" ]; then
+  fail "no SoftHSM module (Debian package softhsm2; scripts/setup-deps.sh)"
+else
+  mkdir -p "$scratch/tokens"
+  printf 'directories.tokendir = %s\nobjectstore.backend = file\nlog.level = ERROR\n' "$scratch/tokens" >"$scratch/softhsm2.conf"
+  export SOFTHSM2_CONF="$scratch/softhsm2.conf"
+  openssl pkcs8 -topk8 -nocrypt -in "$scratch/signer.key" -out "$scratch/signer.p8"
+  if softhsm2-util --init-token --free --label sivrel --pin 1234 --so-pin 5678 >/dev/null &&
+     softhsm2-util --import "$scratch/signer.p8" --token sivrel --label signing --id 01 --pin 1234 >/dev/null &&
+     SIVREL_SIGN_CERT="$scratch/signer.pem" SIVREL_SIGN_PKCS11_MODULE="$module" \
+     SIVREL_SIGN_KEY="pkcs11:token=sivrel;object=signing;type=private;pin-value=1234" \
+       cmake -DINPUT="$release/installer/stripped/Korvex.dll" -DOUTPUT="$scratch/token-signed.dll" \
+             -P "$root/installer/sign.cmake" >"$scratch/token.log" 2>&1 &&
+     verify "$scratch/token-signed.dll" "$scratch/signer.pem"; then
+    ok "Korvex.dll signed with the key in a PKCS#11 token verifies"
+  else
+    fail "signing with the key in a PKCS#11 token"; cat "$scratch/token.log"
+  fi
+fi
 # One changed byte, in the code, and the signature no longer holds.
 cp "$scratch/bin/Sivrel.exe" "$scratch/tampered.exe"
 # 100 bytes into .text, which starts at 0x1000 in the file (cmake/WindowsRuntime.cmake).
