@@ -37,7 +37,7 @@ namespace {
 const char kClientExe[] = "Sivrel.exe";
 // How long clients get to stop their recorder service and end. A client that hears no request
 // (a version from before the request existed, or one that hangs) is ended after it, so that the
-// files can be replaced without a reboot; the exit code tells it apart in the Application log.
+// files can be replaced without a reboot; its exit code, 4, tells it from a client that closed.
 constexpr ULONGLONG kCloseDeadlineMs = 30000;
 constexpr UINT kEndedByPackage = 4;
 
