@@ -1,6 +1,7 @@
 #include "app/Run.h"
 
 #include "app/AppModule.h"
+#include "app/CloseRequest.h"
 #include "app/MessageLoop.h"
 #include "app/SessionInstance.h"
 #include "tray/MainFrame.h"
@@ -28,6 +29,8 @@ int Run(LPSTR /*commandLine*/, int showCommand) {
     result = kExitNoService;
   } else if (frame.CreateEx()) {
     frame.ShowWindow(showCommand);
+    // The package's request to close reaches the frame as WM_CLOSE; stopped before the frame goes.
+    const CloseRequestListener closeRequests(frame);
     result = loop.Run();
   }
   g_appModule.UnregisterLoop();

@@ -5,6 +5,7 @@
 
 #include "app/AppModule.h"
 #include "app/DllSearch.h"
+#include "app/RestartRegistration.h"
 #include "app/Run.h"
 #include "app/SessionInstance.h"
 
@@ -16,6 +17,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
   const SessionInstance session(kSessionInstanceName);
   if (!session.IsFirst()) return HandOverToRunningClient(session);
 
+  RegisterForRestartAfterUpdate();
   ::CoInitialize(nullptr);
   // Makes sure user32 has set up this thread's window state before any window exists.
   ::DefWindowProcA(nullptr, 0, 0, 0);

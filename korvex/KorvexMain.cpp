@@ -17,6 +17,7 @@ namespace {
 
 const char kCommentLogName[] = "Korvex-comments.txt";
 const char kScenarioVariable[] = "KORVEX_SCENARIO";
+const char kCallLogVariable[] = "KORVEX_CALL_LOG";
 
 // The simulator has no window of its own: its few complaints go to the standard error stream
 // (the terminal, under Wine) and to the debugger.
@@ -85,6 +86,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
 extern "C" KORVEX_API vesk::IServiceControl* KORVEX_CALL GetService() {
   korvex::SimulatorOptions options;
   options.commentLogPath = CommentLogPath();
+  ReadVariable(kCallLogVariable, &options.callLogPath);
   std::string scenarioPath;
   if (ReadVariable(kScenarioVariable, &scenarioPath)) {
     options.scenario = korvex::LoadScenarioFile(scenarioPath);

@@ -23,7 +23,7 @@ std::int64_t NowMs() {
 }  // namespace
 
 SimulatedService::SimulatedService(SimulatorOptions options)
-    : options_(std::move(options)), commentLog_(options_.commentLogPath) {
+    : options_(std::move(options)), calls_(options_.callLogPath), commentLog_(options_.commentLogPath) {
   settings_.allowRecordingControl = true;
   settings_.allowComments = true;
   settings_.showTrayIcon = true;

@@ -21,6 +21,7 @@ namespace korvex {
 
 struct SimulatorOptions {
   std::string commentLogPath;
+  std::string callLogPath;          // a file the calls are appended to as well, if not empty
   Scenario scenario;                // played from each Start
   std::uint32_t connectStepMs = 500;  // Disconnected, Connected, Authorized, then Monitored
   std::uint32_t uploadStepMs = 300;   // between upload steps after a recording stops

@@ -5,7 +5,9 @@
 #   bench        host g++, optimised, no sanitizers: the native benchmarks
 #   windows      mingw-w64: Sivrel.exe, Korvex.dll, korvexctl.exe, Windows tests (build/windows/bin)
 #   release      mingw-w64, optimised, no tests: the shipped binaries with their debug information
-#                split off, build/release/Sivrel-<version>-x64.msi and .zip (installer/)
+#                split off, build/release/Sivrel-<version>-x64.msi and .zip (installer/); signed
+#                when SIVREL_SIGN_CERT and SIVREL_SIGN_KEY name a certificate and its key
+#                (installer/sign.cmake says what else may be set)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -33,5 +35,8 @@ for tree in "$@"; do
   for t in ${SIVREL_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
   # The release tree builds what ships and nothing else (no tools, benchmarks or tests).
   if [ "$tree" = release ] && [ ${#targets[@]} -eq 0 ]; then targets=(--target sivrel_release); fi
+  if [ "$tree" = release ] && { [ -z "${SIVREL_SIGN_CERT:-}" ] || [ -z "${SIVREL_SIGN_KEY:-}" ]; }; then
+    echo "== unsigned: SIVREL_SIGN_CERT and SIVREL_SIGN_KEY name no certificate and key"
+  fi
   cmake --build "$dir" -j "$jobs" "${targets[@]}"
 done

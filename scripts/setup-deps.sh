@@ -7,6 +7,8 @@
 # The artwork is drawn with fonts-open-sans and fonts-liberation only;
 # fonts-liberation2 and fonts-dejavu-extra are here so that the artwork check can show that other
 # fonts on the machine (these win fontconfig's match for the same family names) change no byte.
+# softhsm2 and libengine-pkcs11-openssl let the signing test keep its throwaway key in a token,
+# as a company keeps its code-signing key.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -17,7 +19,7 @@ packages=(
   icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation
   fonts-liberation2 fonts-dejavu-extra
   dpkg-dev python3
-  wixl msitools zip
+  wixl msitools zip osslsigncode openssl softhsm2 libengine-pkcs11-openssl
 )
 [ $# -eq 0 ] || packages=("$@")
 missing=()

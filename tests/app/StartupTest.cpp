@@ -69,6 +69,22 @@ INSTANTIATE_TEST_SUITE_P(AnyCommandLine, StartupTest,
                                            LaunchCase{"-minimized", SW_SHOWMINNOACTIVE},
                                            LaunchCase{"", SW_SHOW}));
 
+// Restart Manager may start the client again after an update closed it, with no arguments; not
+// after a crash, a hang or a reboot (the Run value starts it at sign-in). Wine keeps no such
+// registration (GetApplicationRestartSettings answers E_NOTIMPL): there the case is skipped.
+TEST(Startup, RegistersToBeStartedAgainAfterAnUpdateOnly) {
+  ChildProcess sivrel;
+  ASSERT_TRUE(sivrel.Start(wintest::BinDir() + "Sivrel.exe", ""));
+  ASSERT_NE(wintest::WaitForProcessWindow(sivrel, kFrameClassPrefix, kTimeoutMs), nullptr);
+  WCHAR commandLine[RESTART_MAX_CMD_LINE] = L"?";
+  DWORD size = RESTART_MAX_CMD_LINE, flags = 0;
+  const HRESULT result = ::GetApplicationRestartSettings(sivrel.Handle(), commandLine, &size, &flags);
+  if (result == E_NOTIMPL) GTEST_SKIP() << "this system keeps no restart registrations";
+  EXPECT_EQ(result, S_OK);
+  EXPECT_EQ(std::wstring(commandLine), L"");
+  EXPECT_EQ(flags, static_cast<DWORD>(RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT));
+}
+
 TEST(Startup, FrameCreationFailureExitsWithZeroAndShowsNothing) {
   ChildProcess sivrel;
   ASSERT_TRUE(sivrel.Start(wintest::BinDir() + "SivrelFrameFails.exe", ""));

@@ -4,13 +4,16 @@
     next-version-package.py --release DIR --version X.Y.Z --next X.Y.Z --out DIR
 
 Takes the shipped Sivrel.exe and Korvex.dll from DIR/Sivrel-X.Y.Z/, gives each the version
-X.Y.Z' in its version resource's fixed part (what Explorer, Add/Remove Programs and the tests
-read), and builds OUT/Sivrel-X.Y.Z'-x64.msi from installer/Sivrel.wxs with make-msi.cmake, as
-the release tree does. Exits 1 with a message when the release artefacts are missing.
+X.Y.Z' in its version resource's fixed part (what Explorer, Add/Remove Programs, the file
+versioning rules and the tests read), and builds OUT/Sivrel-X.Y.Z'-x64.msi from
+installer/Sivrel.wxs with make-msi.cmake, as the release tree does, with the same custom actions
+(SivrelSetup.dll). Signatures of a signed release no longer hold in the copies: Wine checks none.
+Exits 1 with a message when the release artefacts are missing.
 """
 
 import argparse
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -50,14 +53,16 @@ def main():
     args = parser.parse_args()
 
     shipped = os.path.join(args.release, "Sivrel-%s" % args.version)
-    missing = [f for f in ("Sivrel.exe", "Korvex.dll") if not os.path.isfile(os.path.join(shipped, f))]
+    missing = [f for f in ("Sivrel.exe", "Korvex.dll", "SivrelSetup.dll")
+               if not os.path.isfile(os.path.join(shipped, f))]
     if missing:
         sys.exit("no %s in %s: build the release tree first (scripts/build.sh release)"
-                 % (" and ".join(missing), shipped))
+                 % (", ".join(missing), shipped))
     binaries = os.path.join(args.out, "Sivrel-%s" % args.next)
     os.makedirs(binaries, exist_ok=True)
     for name in ("Sivrel.exe", "Korvex.dll"):
         restamp(os.path.join(shipped, name), os.path.join(binaries, name), args.version, args.next)
+    shutil.copyfile(os.path.join(shipped, "SivrelSetup.dll"), os.path.join(binaries, "SivrelSetup.dll"))
     msi = os.path.join(args.out, "Sivrel-%s-x64.msi" % args.next)
     return subprocess.call(["cmake", "-DVERSION=" + args.next, "-DBINARIES=" + binaries,
                             "-DWORK=" + os.path.join(args.out, "msi-work"), "-DOUTPUT=" + msi,
