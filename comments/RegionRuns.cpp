@@ -1,48 +1,50 @@
 #include "comments/RegionRuns.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace skin {
 
-RunScanner::RunScanner(int width, std::uint32_t key, std::uint32_t mask)
-    : m_width(width < 0 ? 0 : width), m_key(key & mask), m_mask(mask) {}
+namespace {
 
-void RunScanner::AddRow(const std::uint32_t* row) {
-  m_row.clear();
-  int x = 0;
-  while (x < m_width) {
-    while (x < m_width && (row[x] & m_mask) == m_key) ++x;
-    const int start = x;
-    while (x < m_width && (row[x] & m_mask) != m_key) ++x;
-    // A row that ends in key pixels leaves an empty run behind, which adds nothing.
-    if (x > start) m_row.push_back({start, x});
+constexpr std::uint32_t kColourBits = 0x00FFFFFF;
+
+struct Span {
+  int left;
+  int right;
+  bool operator==(const Span& other) const { return left == other.left && right == other.right; }
+};
+
+}  // namespace
+
+std::vector<RunRect> ScanRuns(const std::uint32_t* pixels, int width, int height, std::uint32_t key) {
+  std::vector<RunRect> rects;
+  if (pixels == nullptr || width <= 0 || height <= 0) return rects;
+  key &= kColourBits;
+  // The band open so far: its spans, and where its rectangles start in `rects`.
+  std::vector<Span> band;
+  std::vector<Span> row;
+  std::size_t bandFirst = 0;
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* line = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    row.clear();
+    int x = 0;
+    while (x < width) {
+      while (x < width && (line[x] & kColourBits) == key) ++x;
+      const int start = x;
+      while (x < width && (line[x] & kColourBits) != key) ++x;
+      // A row that ends in key pixels leaves an empty run behind, which adds nothing.
+      if (x > start) row.push_back({start, x});
+    }
+    if (y > 0 && row == band) {
+      for (std::size_t i = bandFirst; i < rects.size(); ++i) rects[i].bottom = y + 1;
+      continue;
+    }
+    band.swap(row);
+    bandFirst = rects.size();
+    for (const Span& s : band) rects.push_back({s.left, y, s.right, y + 1});
   }
-  const int y = m_y++;
-  const bool sameAsBand =
-      y > 0 && std::equal(m_row.begin(), m_row.end(), m_band.begin(), m_band.end(),
-                          [](const Span& a, const Span& b) { return a.left == b.left && a.right == b.right; });
-  if (sameAsBand) {
-    for (std::size_t i = m_bandFirst; i < m_rects.size(); ++i) m_rects[i].bottom = y + 1;
-    return;
-  }
-  m_band.swap(m_row);
-  m_bandFirst = m_rects.size();
-  for (const Span& s : m_band) m_rects.push_back({s.left, y, s.right, y + 1});
-}
-
-std::vector<RunRect> RunScanner::Take() { return std::move(m_rects); }
-
-std::vector<RunRect> ScanRuns(const PixelView& image, std::uint32_t key) {
-  if (!image.pixels || image.width <= 0 || image.height <= 0) return {};
-  RunScanner scanner(image.width, key, image.mask);
-  for (int y = 0; y < image.height; ++y) scanner.AddRow(image.pixels + y * image.stride);
-  return scanner.Take();
-}
-
-bool Contains(const std::vector<RunRect>& rects, int x, int y) {
-  return std::any_of(rects.begin(), rects.end(), [&](const RunRect& r) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-  });
+  return rects;
 }
 
 }  // namespace skin

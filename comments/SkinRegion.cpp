@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "comments/RegionRuns.h"
-#include "framework/HandleTraits.h"
 
 namespace {
 
@@ -24,12 +23,6 @@ const SkinPlatformApi& RealSkinPlatformApi() {
 }
 
 HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api) {
-  std::vector<std::uint32_t> pixels;
-  return BuildSkinRegion(dc, bitmap, key, api, pixels);
-}
-
-HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api,
-                     std::vector<std::uint32_t>& pixels) {
   BITMAP bm{};
   if (::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm || bm.bmWidth <= 0 || bm.bmHeight <= 0) {
     return nullptr;
@@ -39,6 +32,7 @@ HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi
   const int width = bm.bmWidth;
   const int height = bm.bmHeight;
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  std::vector<std::uint32_t> pixels;
   try {
     pixels.resize(count);
   } catch (const std::bad_alloc&) {
@@ -55,9 +49,7 @@ HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi
                     DIB_RGB_COLORS) != height) {
     return nullptr;
   }
-  skin::RunScanner scanner(width, DibPixelOf(key));
-  for (int y = 0; y < height; ++y) scanner.AddRow(pixels.data() + static_cast<std::size_t>(y) * width);
-  const std::vector<skin::RunRect> runs = scanner.Take();
+  const std::vector<skin::RunRect> runs = skin::ScanRuns(pixels.data(), width, height, DibPixelOf(key));
 
   // RGNDATA: the header followed by the rectangles, in the banded order the scan produces.
   std::vector<std::uint8_t> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
@@ -81,26 +73,4 @@ HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi
   header->rcBound = bound;
   return api.extCreateRegion(nullptr, static_cast<DWORD>(data.size()),
                              reinterpret_cast<const RGNDATA*>(data.data()));
-}
-
-HRGN BuildSkinRegionPerPixel(HBITMAP bitmap, COLORREF key) {
-  BITMAP bm{};
-  if (::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm) return nullptr;
-  MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-  if (!dc) return nullptr;
-  HGDIOBJ old = ::SelectObject(dc.get(), bitmap);
-  RegionHandle region(::CreateRectRgn(0, 0, 0, 0));
-  bool ok = static_cast<bool>(region);
-  for (int y = 0; ok && y < bm.bmHeight; ++y) {
-    int x = 0;
-    do {
-      while (x < bm.bmWidth && ::GetPixel(dc.get(), x, y) == key) ++x;
-      const int start = x;
-      while (x < bm.bmWidth && ::GetPixel(dc.get(), x, y) != key) ++x;
-      RegionHandle run(::CreateRectRgn(start, y, x, y + 1));
-      if (::CombineRgn(region.get(), region.get(), run.get(), RGN_OR) == ERROR) ok = false;
-    } while (ok && x < bm.bmWidth);
-  }
-  ::SelectObject(dc.get(), old);
-  return ok ? region.release() : nullptr;
 }
