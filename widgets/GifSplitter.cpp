@@ -70,7 +70,6 @@ GifSplit SplitGif(const std::uint8_t* data, std::size_t size, const GifFrameSink
     std::memcpy(frame.image.get(), data, prefix);
     std::memcpy(frame.image.get() + prefix, data + span.start, length);
     frame.image[total - 1] = kTrailerByte;
-    ++split.copied;
     sink(split, frame);
   }
   return split;

@@ -78,10 +78,9 @@ struct GifSplitFrame {
 struct GifSplit {
   std::int32_t screenWidth = 0;
   std::int32_t screenHeight = 0;
-  std::int32_t counted = 0;  // the frames the walk found
-  // The frames handed over: all of them, unless a block could not be allocated; then those
-  // before that one.
-  std::int32_t copied = 0;
+  // The frames the walk found. All of them are handed over unless a block cannot be allocated;
+  // then those before that one are.
+  std::int32_t counted = 0;
 };
 
 // Takes each frame, in file order, as soon as it is copied. `split` already tells the screen and
