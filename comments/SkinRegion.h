@@ -16,6 +16,6 @@ const SkinPlatformApi& RealSkinPlatformApi();
 
 // The region of `bitmap`'s pixels other than `key`, or null when the pixels cannot be read or the
 // region cannot be made. `dc` is a memory device context that does not hold `bitmap` (the pixels
-// of a bitmap selected into a context cannot be read). The pixels are read in one call into
-// memory, and the region is made in one call from all runs.
+// of a bitmap selected into a context cannot be read). The pixels are read into memory in a few
+// bands of rows (256 KB each at most), and the region is made in one call from all runs.
 HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api);

@@ -30,7 +30,9 @@ struct Image {
 };
 
 std::vector<skin::RunRect> Scan(const Image& image) {
-  return skin::ScanRuns(image.pixels.data(), image.width, image.height, kKey);
+  skin::RunScanner scanner(image.width, kKey);
+  for (int y = 0; y < image.height; ++y) scanner.AddRow(image.pixels.data() + y * image.width);
+  return scanner.Take();
 }
 
 // Whether (x, y) lies in the union of `rects` (right and bottom edges excluded).
@@ -168,9 +170,11 @@ TEST(RegionRuns, PixelFormatDetails) {
   }
   {
     SCOPED_TRACE("no pixels, no rectangles");
-    EXPECT_TRUE(skin::ScanRuns(nullptr, 3, 2, kKey).empty());
+    EXPECT_TRUE(skin::RunScanner(3, kKey).Take().empty());
     const std::uint32_t pixel = kInk;
-    EXPECT_TRUE(skin::ScanRuns(&pixel, 0, 1, kKey).empty());
+    skin::RunScanner empty(0, kKey);
+    empty.AddRow(&pixel);
+    EXPECT_TRUE(empty.Take().empty());
   }
 }
 

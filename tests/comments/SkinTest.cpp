@@ -195,60 +195,76 @@ HBITMAP ShapedBitmap() {
 }
 
 // What the bulk way asked of GetDIBits, read by the seam below.
-struct DibReads {
-  int calls = 0;
+struct DibRead {
   UINT start = 0, lines = 0;
   LONG height = 0;
   WORD bits = 0;
   bool selected = false;  // the bitmap was in a device context at the time
 };
-DibReads g_reads;
+std::vector<DibRead> g_reads;
 
 int WINAPI RecordingGetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits,
                               LPBITMAPINFO info, UINT usage) {
-  ++g_reads.calls;
-  g_reads.start = start;
-  g_reads.lines = lines;
-  g_reads.height = info->bmiHeader.biHeight;
-  g_reads.bits = info->bmiHeader.biBitCount;
+  DibRead read;
+  read.start = start;
+  read.lines = lines;
+  read.height = info->bmiHeader.biHeight;
+  read.bits = info->bmiHeader.biBitCount;
   // A bitmap can be selected into one context at a time: if this one succeeds, it was free.
   HDC probe = ::CreateCompatibleDC(nullptr);
   HGDIOBJ old = ::SelectObject(probe, bitmap);
-  g_reads.selected = old == nullptr;
+  read.selected = old == nullptr;
   if (old) ::SelectObject(probe, old);
   ::DeleteDC(probe);
+  g_reads.push_back(read);
   return ::GetDIBits(dc, bitmap, start, lines, bits, info, usage);
 }
 
-TEST(SkinRegion, PixelsAreReadOnceTopDown) {
+// Bands of at most 256 KB of 32-bit pixels, read from the top band down, scan lines counted from
+// the bottom of a bottom-up DIB; every row read once.
+TEST(SkinRegion, PixelsAreReadInBandsFromTheTop) {
   SkinPlatformApi api = RealSkinPlatformApi();
   api.getDIBits = &RecordingGetDIBits;
   auto key = [](int x, int y) { return x > y; };
   BitmapHandle tall(MakeBitmap(7, 50, [&](int x, int y) { return key(x, y) ? kKey : RGB(3, 3, 3); }));
   BitmapHandle wide(MakeBitmap(90, 4, [&](int x, int y) { return key(x, y) ? kKey : RGB(3, 3, 3); }));
+  // 4096 pixels a row: 16 rows to a band.
+  BitmapHandle banded(MakeBitmap(4096, 40, [&](int x, int y) { return key(x / 100, y) ? kKey : RGB(3, 3, 3); }));
+  struct Case {
+    HBITMAP bitmap;
+    std::vector<UINT> starts, lines;
+    std::function<bool(int, int)> isKey;
+  };
+  const Case cases[] = {
+      {tall.get(), {0}, {50}, key},
+      {wide.get(), {0}, {4}, key},
+      {banded.get(), {24, 8, 0}, {16, 16, 8}, [&](int x, int y) { return key(x / 100, y); }},
+  };
   MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-  for (HBITMAP bitmap : {tall.get(), wide.get()}) {
-    const SIZE size = commentstest::BitmapSize(bitmap);
+  for (const Case& c : cases) {
+    const SIZE size = commentstest::BitmapSize(c.bitmap);
     SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
-    g_reads = DibReads{};
-    RegionHandle bulk(BuildSkinRegion(dc.get(), bitmap, kKey, api));
+    g_reads.clear();
+    RegionHandle bulk(BuildSkinRegion(dc.get(), c.bitmap, kKey, api));
     ASSERT_TRUE(bulk);
-    EXPECT_EQ(1, g_reads.calls);
-    EXPECT_EQ(0u, g_reads.start);
-    EXPECT_EQ(static_cast<UINT>(size.cy), g_reads.lines);
-    EXPECT_EQ(-size.cy, g_reads.height) << "top-down";
-    EXPECT_EQ(32, g_reads.bits);
-    EXPECT_FALSE(g_reads.selected);
-    ExpectRegionIs(bulk.get(), size, key);
+    ASSERT_EQ(c.starts.size(), g_reads.size());
+    for (std::size_t i = 0; i < g_reads.size(); ++i) {
+      EXPECT_EQ(c.starts[i], g_reads[i].start) << i;
+      EXPECT_EQ(c.lines[i], g_reads[i].lines) << i;
+      EXPECT_EQ(size.cy, g_reads[i].height) << "bottom-up";
+      EXPECT_EQ(32, g_reads[i].bits);
+      EXPECT_FALSE(g_reads[i].selected);
+    }
+    ExpectRegionIs(bulk.get(), size, c.isKey);
   }
   {
     SCOPED_TRACE("through the skin: the read comes before the bitmap goes into the surface");
     SkinBed bed(ShapedBitmap());
     bed.api.getDIBits = &RecordingGetDIBits;
-    g_reads = DibReads{};
+    g_reads.clear();
     EXPECT_TRUE(bed.dlg.ApplySkin());
-    EXPECT_EQ(1, g_reads.calls);
-    EXPECT_FALSE(g_reads.selected);
+    EXPECT_EQ(1u, g_reads.size());
+    EXPECT_FALSE(g_reads.empty() || g_reads[0].selected);
   }
 }
 
