@@ -4,16 +4,22 @@
 
 namespace skin {
 
-RunScanner::RunScanner(int width, std::uint32_t key, std::uint32_t mask)
-    : m_width(width < 0 ? 0 : width), m_key(key & mask), m_mask(mask) {}
+namespace {
+
+constexpr std::uint32_t kColourBits = 0x00FFFFFF;
+
+}  // namespace
+
+RunScanner::RunScanner(int width, std::uint32_t key)
+    : m_width(width < 0 ? 0 : width), m_key(key & kColourBits) {}
 
 void RunScanner::AddRow(const std::uint32_t* row) {
   m_row.clear();
   int x = 0;
   while (x < m_width) {
-    while (x < m_width && (row[x] & m_mask) == m_key) ++x;
+    while (x < m_width && (row[x] & kColourBits) == m_key) ++x;
     const int start = x;
-    while (x < m_width && (row[x] & m_mask) != m_key) ++x;
+    while (x < m_width && (row[x] & kColourBits) != m_key) ++x;
     // A row that ends in key pixels leaves an empty run behind, which adds nothing.
     if (x > start) m_row.push_back({start, x});
   }
@@ -31,18 +37,5 @@ void RunScanner::AddRow(const std::uint32_t* row) {
 }
 
 std::vector<RunRect> RunScanner::Take() { return std::move(m_rects); }
-
-std::vector<RunRect> ScanRuns(const PixelView& image, std::uint32_t key) {
-  if (!image.pixels || image.width <= 0 || image.height <= 0) return {};
-  RunScanner scanner(image.width, key, image.mask);
-  for (int y = 0; y < image.height; ++y) scanner.AddRow(image.pixels + y * image.stride);
-  return scanner.Take();
-}
-
-bool Contains(const std::vector<RunRect>& rects, int x, int y) {
-  return std::any_of(rects.begin(), rects.end(), [&](const RunRect& r) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-  });
-}
 
 }  // namespace skin

@@ -1,13 +1,16 @@
 #include "comments/SkinRegion.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <vector>
 
 #include "comments/RegionRuns.h"
-#include "framework/HandleTraits.h"
 
 namespace {
+
+// The most the pixel buffer holds: a band of this many bytes' worth of rows, at least one row.
+constexpr std::size_t kBandBytes = 256 * 1024;
 
 // COLORREF is 0x00BBGGRR; a 32-bit device-independent pixel is 0x00RRGGBB.
 std::uint32_t DibPixelOf(COLORREF colour) {
@@ -24,39 +27,47 @@ const SkinPlatformApi& RealSkinPlatformApi() {
 }
 
 HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api) {
-  std::vector<std::uint32_t> pixels;
-  return BuildSkinRegion(dc, bitmap, key, api, pixels);
-}
-
-HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api,
-                     std::vector<std::uint32_t>& pixels) {
   BITMAP bm{};
   if (::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm || bm.bmWidth <= 0 || bm.bmHeight <= 0) {
     return nullptr;
   }
-  // One read of the whole bitmap, 32 bits per pixel whatever its format, top row first (negative
-  // height), so that the scan walks the rows in the order of the region's rectangles.
+  // The pixels are read 32 bits each, whatever the bitmap's format, a band of rows at a time
+  // into one small buffer. A buffer of the whole bitmap (1.4 MB for the 192-DPI skin) would be
+  // fresh memory at every build, and on a machine that maps memory lazily its first touches cost
+  // more than the read and the scan together.
   const int width = bm.bmWidth;
   const int height = bm.bmHeight;
-  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(std::uint32_t);
+  const int bandRows = static_cast<int>(
+      std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(height), kBandBytes / rowBytes)));
+  std::vector<std::uint32_t> band;
   try {
-    pixels.resize(count);
+    band.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(bandRows));
   } catch (const std::bad_alloc&) {
     return nullptr;  // no memory for the read: the same failure as a refused read
   }
+  // Bottom-up (positive height): scan lines are counted from the bottom row, the numbering that
+  // the documentation gives for reading part of a bitmap.
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biHeight = height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  if (api.getDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
-                    DIB_RGB_COLORS) != height) {
-    return nullptr;
-  }
   skin::RunScanner scanner(width, DibPixelOf(key));
-  for (int y = 0; y < height; ++y) scanner.AddRow(pixels.data() + static_cast<std::size_t>(y) * width);
+  for (int top = 0; top < height; top += bandRows) {
+    const int rows = std::min(bandRows, height - top);
+    // The band's lowest row, counted from the bottom of the bitmap.
+    const UINT first = static_cast<UINT>(height - top - rows);
+    if (api.getDIBits(dc, bitmap, first, static_cast<UINT>(rows), band.data(), &info,
+                      DIB_RGB_COLORS) != rows) {
+      return nullptr;
+    }
+    // The band arrives bottom row first; the scan takes the rows from the top.
+    for (int row = rows - 1; row >= 0; --row)
+      scanner.AddRow(band.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width));
+  }
   const std::vector<skin::RunRect> runs = scanner.Take();
 
   // RGNDATA: the header followed by the rectangles, in the banded order the scan produces.
@@ -81,26 +92,4 @@ HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi
   header->rcBound = bound;
   return api.extCreateRegion(nullptr, static_cast<DWORD>(data.size()),
                              reinterpret_cast<const RGNDATA*>(data.data()));
-}
-
-HRGN BuildSkinRegionPerPixel(HBITMAP bitmap, COLORREF key) {
-  BITMAP bm{};
-  if (::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm) return nullptr;
-  MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-  if (!dc) return nullptr;
-  HGDIOBJ old = ::SelectObject(dc.get(), bitmap);
-  RegionHandle region(::CreateRectRgn(0, 0, 0, 0));
-  bool ok = static_cast<bool>(region);
-  for (int y = 0; ok && y < bm.bmHeight; ++y) {
-    int x = 0;
-    do {
-      while (x < bm.bmWidth && ::GetPixel(dc.get(), x, y) == key) ++x;
-      const int start = x;
-      while (x < bm.bmWidth && ::GetPixel(dc.get(), x, y) != key) ++x;
-      RegionHandle run(::CreateRectRgn(start, y, x, y + 1));
-      if (::CombineRgn(region.get(), region.get(), run.get(), RGN_OR) == ERROR) ok = false;
-    } while (ok && x < bm.bmWidth);
-  }
-  ::SelectObject(dc.get(), old);
-  return ok ? region.release() : nullptr;
 }

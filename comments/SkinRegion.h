@@ -1,10 +1,6 @@
 #pragma once
-// Window regions from skin bitmaps: the bulk way the skin uses, and the pixel-by-pixel way it
-// replaces, kept as the reference that tests and the benchmark compare against.
+// Window regions from skin bitmaps.
 #include <windows.h>
-
-#include <cstdint>
-#include <vector>
 
 // The platform calls of skinning whose failure the skin must survive; tests substitute them.
 struct SkinPlatformApi {
@@ -20,14 +16,6 @@ const SkinPlatformApi& RealSkinPlatformApi();
 
 // The region of `bitmap`'s pixels other than `key`, or null when the pixels cannot be read or the
 // region cannot be made. `dc` is a memory device context that does not hold `bitmap` (the pixels
-// of a bitmap selected into a context cannot be read). The pixels are read in one call into
-// memory, and the region is made in one call from all runs.
+// of a bitmap selected into a context cannot be read). The pixels are read into memory in a few
+// bands of rows (256 KB each at most), and the region is made in one call from all runs.
 HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api);
-// The same, reading into `pixels` (resized to the bitmap): a caller that builds regions again and
-// again keeps one buffer and so does not pay for fresh memory each time.
-HRGN BuildSkinRegion(HDC dc, HBITMAP bitmap, COLORREF key, const SkinPlatformApi& api,
-                     std::vector<std::uint32_t>& pixels);
-
-// The same region made pixel by pixel: GetPixel on every pixel of a memory context holding the
-// bitmap, and each run OR-combined into the region on its own. Null when a combination fails.
-HRGN BuildSkinRegionPerPixel(HBITMAP bitmap, COLORREF key);

@@ -1,4 +1,4 @@
-// libFuzzer entry: the splitter and the animation core on arbitrary bytes. Out-of-bounds reads,
+// libFuzzer entry: the splitter and the player on arbitrary bytes. Out-of-bounds reads,
 // leaks and undefined behaviour are caught by the sanitizers; broken invariants abort here.
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
-// The picture control's whole use of the splitter and the animation core on arbitrary bytes, with
-// the invariants that must hold for any input. Shared by the fuzz target, which aborts on a
+// The picture control's whole use of the splitter and the player on arbitrary bytes, with the
+// invariants that must hold for any input. Shared by the fuzz target, which aborts on a
 // violation, and by the unit test that replays the kept corpus.
 #include <cstddef>
 #include <cstdint>

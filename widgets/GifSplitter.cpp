@@ -1,7 +1,9 @@
 #include "widgets/GifSplitter.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -31,16 +33,50 @@ std::int32_t ColourTableSize(std::uint8_t packed) {
   return 3 << ((packed & 7) + 1);
 }
 
+void* AllocateHeapBlock(std::size_t bytes) { return std::malloc(bytes == 0 ? 1 : bytes); }
+
+void ReleaseHeapBlock(void* block) { std::free(block); }
+
 }  // namespace
 
-GifSplitter::GifSplitter(GifBlockAllocator allocator) : allocator_(allocator) {}
+GifBlockAllocator HeapGifBlockAllocator() { return {&AllocateHeapBlock, &ReleaseHeapBlock}; }
 
-bool GifSplitter::HasGifSignature(const std::uint8_t* data, std::size_t size) {
+bool HasGifSignature(const std::uint8_t* data, std::size_t size) {
   return data != nullptr && size >= 3 && data[0] == 'G' && data[1] == 'I' && data[2] == 'F';
 }
 
-bool GifSplitter::Attach(const std::uint8_t* data, std::size_t size) {
-  Detach();
+// The walk comes first and the copies after it: on a large GIF the walk, a chain of dependent
+// reads across the whole file, costs about as much as copying it, so it is done once.
+GifSplit SplitGif(const std::uint8_t* data, std::size_t size, const GifFrameSink& sink,
+                  GifBlockAllocator allocator) {
+  GifSplit split;
+  GifBlockWalker walker;
+  if (!walker.Attach(data, size)) return split;
+  split.screenWidth = walker.ScreenWidth();
+  split.screenHeight = walker.ScreenHeight();
+  std::vector<GifFrameSpan> spans;
+  for (GifFrameSpan span; walker.AdvancePastFrame(&span);) spans.push_back(span);
+  split.counted = static_cast<std::int32_t>(spans.size());
+
+  // Every frame was walked from the first block on, so the prefix lies inside the data.
+  const std::size_t prefix = static_cast<std::size_t>(walker.FirstBlockOffset());
+  for (const GifFrameSpan& span : spans) {
+    const std::size_t length = static_cast<std::size_t>(span.end - span.start);
+    const std::size_t total = prefix + length + 1;
+    GifSplitFrame frame{GifBlock(static_cast<std::uint8_t*>(allocator.allocate(total)),
+                                 GifBlockRelease{allocator.release}),
+                        static_cast<std::uint32_t>(total), span.info, span.start};
+    if (!frame.image) break;
+    std::memcpy(frame.image.get(), data, prefix);
+    std::memcpy(frame.image.get() + prefix, data + span.start, length);
+    frame.image[total - 1] = kTrailerByte;
+    sink(split, frame);
+  }
+  return split;
+}
+
+bool GifBlockWalker::Attach(const std::uint8_t* data, std::size_t size) {
+  *this = GifBlockWalker();
   if (data == nullptr || size > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
     return false;
   data_ = data;
@@ -48,59 +84,19 @@ bool GifSplitter::Attach(const std::uint8_t* data, std::size_t size) {
   global_colour_table_size_ = Holds(10, 1) ? ColourTableSize(ByteAt(10)) : 0;
   screen_width_ = Holds(6, 2) ? Uint16At(6) : 0;
   screen_height_ = Holds(8, 2) ? Uint16At(8) : 0;
-  RewindToFirstBlock();
+  parse_offset_ = FirstBlockOffset();
   return true;
 }
 
-void GifSplitter::Detach() {
-  counted_.clear();
-  next_counted_ = 0;
-  data_ = nullptr;
-  size_ = 0;
-  parse_offset_ = 0;
-  global_colour_table_size_ = 0;
-  screen_width_ = 0;
-  screen_height_ = 0;
-}
-
-std::int32_t GifSplitter::CountFrames() {
-  counted_.clear();
-  next_counted_ = 0;
-  RewindToFirstBlock();
-  for (;;) {
-    CountedFrame frame;
-    frame.from = parse_offset_;
-    if (!WalkFrame(&frame.span)) break;
-    frame.end = parse_offset_;
-    counted_.push_back(frame);
-  }
-  RewindToFirstBlock();
-  return static_cast<std::int32_t>(counted_.size());
-}
-
-// The data cannot change while attached (it is const and the caller keeps it), so a walk from an
-// offset the counting pass walked from ends where that one did, with the same frame.
-// Extraction after counting asks for the counted frames in order; a caller that moved the parse
-// offset elsewhere gets a fresh walk.
-bool GifSplitter::TakeCountedFrame(FrameSpan* span) {
-  if (parse_offset_ == FirstBlockOffset()) next_counted_ = 0;
-  if (next_counted_ >= counted_.size() || counted_[next_counted_].from != parse_offset_)
-    return false;
-  const CountedFrame& frame = counted_[next_counted_++];
-  parse_offset_ = frame.end;
-  *span = frame.span;
-  return true;
-}
-
-bool GifSplitter::Holds(std::int64_t position, std::int64_t count) const {
+bool GifBlockWalker::Holds(std::int64_t position, std::int64_t count) const {
   return data_ != nullptr && position >= 0 && count >= 0 && position + count <= size_;
 }
 
-std::uint16_t GifSplitter::Uint16At(std::int64_t position) const {
+std::uint16_t GifBlockWalker::Uint16At(std::int64_t position) const {
   return static_cast<std::uint16_t>(data_[position] | (data_[position + 1] << 8));
 }
 
-GifBlockKind GifSplitter::ClassifyBlock() const {
+GifBlockKind GifBlockWalker::ClassifyBlock() const {
   if (!Holds(parse_offset_, 1)) return GifBlockKind::Unrecognised;
   switch (ByteAt(parse_offset_)) {
     case kImageSeparator:
@@ -139,7 +135,7 @@ GifBlockKind GifSplitter::ClassifyBlock() const {
 // independent loads, and the step past them is a constant that does not wait for the loaded
 // values (only a well-predicted branch does), which lets the processor run many such groups ahead
 // and keep their misses in flight together. Anything else is walked one sub-block at a time.
-std::int64_t GifSplitter::ChainLength(std::int64_t position) const {
+std::int64_t GifBlockWalker::ChainLength(std::int64_t position) const {
   constexpr std::int64_t kFull = 256;  // a full sub-block with its length byte
   constexpr int kRun = 8;
   std::int64_t total = 0;
@@ -160,7 +156,7 @@ std::int64_t GifSplitter::ChainLength(std::int64_t position) const {
   return total + 1;
 }
 
-std::int64_t GifSplitter::LengthOfBlock(GifBlockKind kind) const {
+std::int64_t GifBlockWalker::LengthOfBlock(GifBlockKind kind) const {
   const std::int64_t at = parse_offset_;
   switch (kind) {
     case GifBlockKind::ApplicationExtension:
@@ -186,19 +182,19 @@ std::int64_t GifSplitter::LengthOfBlock(GifBlockKind kind) const {
   return -1;
 }
 
-std::int32_t GifSplitter::BlockLength() const {
+std::int32_t GifBlockWalker::BlockLength() const {
   const std::int64_t length = LengthOfBlock(ClassifyBlock());
   constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(length > kMax ? kMax : length);
 }
 
-std::int32_t GifSplitter::SubBlockChainLength(std::int32_t position) const {
+std::int32_t GifBlockWalker::SubBlockChainLength(std::int32_t position) const {
   const std::int64_t length = ChainLength(position);
   constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
   return static_cast<std::int32_t>(length > kMax ? kMax : length);
 }
 
-bool GifSplitter::AdvancePastBlock() {
+bool GifBlockWalker::AdvancePastBlock() {
   if (data_ == nullptr) return false;
   const std::int32_t length = BlockLength();
   if (length <= 0) return false;
@@ -207,8 +203,7 @@ bool GifSplitter::AdvancePastBlock() {
   return true;
 }
 
-// The one walk that both counting and extraction use, so that they always agree on the frames.
-bool GifSplitter::WalkFrame(FrameSpan* span) {
+bool GifBlockWalker::AdvancePastFrame(GifFrameSpan* span) {
   if (data_ == nullptr) return false;
 
   // Extensions ahead of a frame's graphic control extension belong to no frame.
@@ -247,41 +242,6 @@ bool GifSplitter::WalkFrame(FrameSpan* span) {
   info.width = Uint16At(rect + 4);
   info.height = Uint16At(rect + 6);
 
-  if (span != nullptr) {
-    span->start = start;
-    span->info = info;
-  }
+  if (span != nullptr) *span = GifFrameSpan{start, parse_offset_, info};
   return true;
-}
-
-bool GifSplitter::AdvancePastFrame() { return WalkFrame(nullptr); }
-
-bool GifSplitter::ExtractFrame(GifImageBlock& image, GifFrameInfo& info) {
-  image = GifImageBlock{};
-  info = GifFrameInfo{};
-  FrameSpan span;
-  if (!TakeCountedFrame(&span) && !WalkFrame(&span)) return false;
-
-  const std::size_t prefix = static_cast<std::size_t>(FirstBlockOffset());
-  const std::size_t length = static_cast<std::size_t>(parse_offset_ - span.start);
-  // The prefix always lies inside the data when the walk started at the first block; a caller
-  // that moved the parse offset elsewhere may break that, and then nothing is copied.
-  if (!Holds(0, static_cast<std::int64_t>(prefix))) return false;
-  const std::size_t total = prefix + length + 1;
-
-  auto* block = static_cast<std::uint8_t*>(allocator_.allocate(total));
-  if (block == nullptr) return false;
-  std::memcpy(block, data_, prefix);
-  std::memcpy(block + prefix, data_ + span.start, length);
-  block[total - 1] = kTrailerByte;
-
-  image.block = block;
-  image.length = static_cast<std::uint32_t>(total);
-  info = span.info;
-  return true;
-}
-
-void GifSplitter::ReleaseImage(GifImageBlock& image) const {
-  allocator_.release(image.block);
-  image = GifImageBlock{};
 }

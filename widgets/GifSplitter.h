@@ -2,10 +2,8 @@
 // Cuts an animated GIF held in memory into frames. Only the GIF89a block structure is parsed:
 // colour tables and LZW data are left to the picture decoder, which gets each frame as a
 // stand-alone one-image GIF (the data's header, logical screen descriptor and global colour table,
-// then the frame's blocks, then a trailer).
-//
-// Load sequence: Attach(data, size); CountFrames() (AdvancePastFrame until it fails); then
-// ExtractFrame until it fails, handing each block to the decoder; Detach().
+// then the frame's blocks, then a trailer). SplitGif does the whole job; GifBlockWalker is its
+// parser, one block or one frame at a time.
 //
 // Bounds. No byte outside [data, data + size) is ever read, whatever the data. Data that is short,
 // cut off or inconsistent is classified as follows:
@@ -26,17 +24,78 @@
 //   - The fixed fields of a block (the graphic control extension's delay and disposal, the
 //     rectangles) are read only once AdvancePastBlock has found the whole block inside the data.
 //
-// Frame values. ExtractFrame starts every frame from nothing: delay kNoFrameDelay, disposal 0 and
-// an empty rectangle, so no value of an earlier frame carries over. An image frame's rectangle is
-// its image descriptor's; a plain-text frame, which has no image descriptor, gets the rectangle of
-// its text grid (the text grid left, top, width and height of the plain-text header), which is the
-// area of the logical screen that the frame would draw on.
+// Frame values. Every frame starts from nothing: delay kNoFrameDelay, disposal 0 and an empty
+// rectangle, so no value of an earlier frame carries over. An image frame's rectangle is its image
+// descriptor's; a plain-text frame, which has no image descriptor, gets the rectangle of its text
+// grid (the text grid left, top, width and height of the plain-text header), which is the area of
+// the logical screen that the frame would draw on.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
-#include "widgets/GifBlockAllocator.h"
-#include "widgets/GifFrameInfo.h"
+// The delay of a frame that has no graphic control extension: "no delay of its own".
+constexpr std::uint32_t kNoFrameDelay = 0xFFFFFFFFu;
+
+// What the GIF says about one frame: where on the logical screen it is drawn, how long it stays
+// and how it is disposed of.
+struct GifFrameInfo {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::uint32_t delay = kNoFrameDelay;  // hundredths of a second, or kNoFrameDelay
+  std::uint32_t disposal = 0;           // 0 to 7; 0 without a graphic control extension
+};
+
+// Where the one-image GIFs live. On Windows each one is a fixed global memory block (the pointer
+// is its own HGLOBAL) that a stream can take over and free; natively plain heap memory stands in.
+struct GifBlockAllocator {
+  void* (*allocate)(std::size_t bytes);  // null when the block cannot be had
+  void (*release)(void* block);          // accepts null
+};
+
+// malloc/free.
+GifBlockAllocator HeapGifBlockAllocator();
+
+// Frees a one-image GIF the way its allocator says.
+struct GifBlockRelease {
+  void (*release)(void* block) = nullptr;
+  void operator()(std::uint8_t* block) const {
+    if (release != nullptr) release(block);
+  }
+};
+using GifBlock = std::unique_ptr<std::uint8_t[], GifBlockRelease>;
+
+struct GifSplitFrame {
+  GifBlock image;            // the one-image GIF
+  std::uint32_t length = 0;  // its bytes
+  GifFrameInfo info;
+  std::int32_t offset = 0;   // where the frame's blocks begin in the data
+};
+
+struct GifSplit {
+  std::int32_t screenWidth = 0;
+  std::int32_t screenHeight = 0;
+  // The frames the walk found. All of them are handed over unless a block cannot be allocated;
+  // then those before that one are.
+  std::int32_t counted = 0;
+};
+
+// Takes each frame, in file order, as soon as it is copied. `split` already tells the screen and
+// the number of frames. Whatever the sink leaves in `frame.image` is freed when it returns.
+using GifFrameSink = std::function<void(const GifSplit& split, GifSplitFrame& frame)>;
+
+// True when the data begins with "GIF" (the version bytes are not examined).
+bool HasGifSignature(const std::uint8_t* data, std::size_t size);
+
+// Walks the whole GIF once, then copies one frame after the other into a one-image GIF of its
+// own and hands it to `sink`, so that no more than one copy need be held at a time. `data` is
+// only read during the call. Null data, data of 2 GiB or more and data without frames split into
+// nothing.
+GifSplit SplitGif(const std::uint8_t* data, std::size_t size, const GifFrameSink& sink,
+                  GifBlockAllocator allocator = HeapGifBlockAllocator());
 
 // The block at the parse offset, by its introducer and (after 0x21) its extension label.
 enum class GifBlockKind : std::int32_t {
@@ -49,29 +108,24 @@ enum class GifBlockKind : std::int32_t {
   Trailer = 6,                  // 0x3B
 };
 
-// A frame's one-image GIF: a block from the splitter's allocator, owned by the caller, who frees
-// it with GifSplitter::ReleaseImage or hands it on to something that frees it the same way.
-struct GifImageBlock {
-  void* block = nullptr;
-  std::uint32_t length = 0;
+// One frame as the walk finds it: its blocks run from `start` to `end` of the data.
+struct GifFrameSpan {
+  std::int32_t start = 0;  // its first block (its graphic control extension, if it has one)
+  std::int32_t end = 0;
+  GifFrameInfo info;
 };
 
-class GifSplitter {
+class GifBlockWalker {
  public:
   // Header and logical screen descriptor: the first block follows them (and the global colour
   // table) at offset 13 + global colour table size.
   static constexpr std::int32_t kHeaderSize = 13;
 
-  explicit GifSplitter(GifBlockAllocator allocator = HeapGifBlockAllocator());
-
-  // True when the data begins with "GIF" (the version bytes are not examined).
-  static bool HasGifSignature(const std::uint8_t* data, std::size_t size);
-
   // Sets up the walk: data view, data size, global colour table size from the packed byte at 10,
   // the logical screen size, and the parse offset at the first block. The data must stay valid
-  // until Detach. Fails for null data and for data of 2 GiB or more, leaving the walker detached.
+  // while the walker is used. Fails for null data and for data of 2 GiB or more, leaving the
+  // walker detached.
   bool Attach(const std::uint8_t* data, std::size_t size);
-  void Detach();
   bool IsAttached() const { return data_ != nullptr; }
 
   std::int32_t DataSize() const { return size_; }
@@ -82,13 +136,6 @@ class GifSplitter {
 
   std::int32_t ParseOffset() const { return parse_offset_; }
   void SetParseOffset(std::int32_t offset) { parse_offset_ = offset; }
-  void RewindToFirstBlock() { parse_offset_ = FirstBlockOffset(); }
-
-  // The counting pass: AdvancePastFrame from the first block until it fails; leaves the parse
-  // offset back at the first block, ready for extraction. It remembers where each frame lies, so
-  // that ExtractFrame at those offsets need not walk the blocks a second time: on a large GIF the
-  // walk, a chain of dependent reads across the whole file, costs about as much as copying it.
-  std::int32_t CountFrames();
 
   GifBlockKind ClassifyBlock() const;
   // Length of the block at the parse offset, introducer included; -1 for an Unrecognised block.
@@ -97,44 +144,22 @@ class GifSplitter {
   std::int32_t SubBlockChainLength(std::int32_t position) const;
   // Moves the parse offset past the block at it, if that block lies wholly inside the data.
   bool AdvancePastBlock();
-  // Moves the parse offset past the next frame (its extensions and its graphic block).
-  bool AdvancePastFrame();
-  // Like AdvancePastFrame, and also builds the frame's one-image GIF and reads its values. On
-  // failure (no further frame, or the block cannot be allocated) `image` is empty and `info` is
-  // the fresh default.
-  bool ExtractFrame(GifImageBlock& image, GifFrameInfo& info);
-
-  // Frees a block that ExtractFrame yielded and empties `image`.
-  void ReleaseImage(GifImageBlock& image) const;
+  // Moves the parse offset past the next frame: the extensions ahead of its graphic control
+  // extension (which belong to no frame), then its own blocks. Fills `span` when given. False,
+  // with the parse offset somewhere inside the failed frame, when no whole frame follows.
+  bool AdvancePastFrame(GifFrameSpan* span = nullptr);
 
  private:
-  struct FrameSpan {
-    std::int32_t start = 0;  // offset of the frame's first block (its graphic control extension)
-    GifFrameInfo info;
-  };
-  // One frame as the counting pass found it: a walk from `from` ends at `end`.
-  struct CountedFrame {
-    std::int32_t from;
-    std::int32_t end;
-    FrameSpan span;
-  };
-
-  bool WalkFrame(FrameSpan* span);
   bool Holds(std::int64_t position, std::int64_t count) const;
   std::uint8_t ByteAt(std::int64_t position) const { return data_[position]; }
   std::uint16_t Uint16At(std::int64_t position) const;
   std::int64_t ChainLength(std::int64_t position) const;
   std::int64_t LengthOfBlock(GifBlockKind kind) const;
 
-  bool TakeCountedFrame(FrameSpan* span);
-
-  GifBlockAllocator allocator_;
   const std::uint8_t* data_ = nullptr;
   std::int32_t size_ = 0;
   std::int32_t parse_offset_ = 0;
   std::int32_t global_colour_table_size_ = 0;
   std::int32_t screen_width_ = 0;
   std::int32_t screen_height_ = 0;
-  std::vector<CountedFrame> counted_;  // from the last CountFrames since Attach
-  std::size_t next_counted_ = 0;       // the counted frame that extraction is expected at next
 };

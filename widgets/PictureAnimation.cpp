@@ -8,28 +8,29 @@
 
 namespace {
 
-RECT AreaOf(const GifFrameInfo& frame) {
-  return RECT{frame.left, frame.top, frame.left + frame.width, frame.top + frame.height};
+RECT RectOf(const GifArea& area) {
+  return RECT{area.left, area.top, area.left + area.width, area.top + area.height};
 }
 
 }  // namespace
 
-PictureAnimation::PictureAnimation(const PictureSystem& system, HWND window,
+PictureAnimation::PictureAnimation(const PictureEdge& edge, HWND window,
                                    std::shared_ptr<const PictureFrames> frames,
-                                   std::shared_ptr<PictureSurface> surface)
-    : m_system(system), m_window(window), m_frames(std::move(frames)), m_surface(std::move(surface)) {}
-
-PictureAnimation::~PictureAnimation() = default;
+                                   std::shared_ptr<PictureSurface> surface, std::int32_t first)
+    : m_edge(edge),
+      m_window(window),
+      m_frames(std::move(frames)),
+      m_surface(std::move(surface)),
+      m_current(first) {}
 
 std::shared_ptr<PictureAnimation> PictureAnimation::Start(
-    const PictureSystem& system, HWND window, std::shared_ptr<const PictureFrames> frames,
+    const PictureEdge& edge, HWND window, std::shared_ptr<const PictureFrames> frames,
     std::shared_ptr<PictureSurface> surface, std::int32_t first) {
   if (!frames || !surface) return nullptr;
   std::shared_ptr<PictureAnimation> session(
-      new PictureAnimation(system, window, std::move(frames), std::move(surface)));
+      new PictureAnimation(edge, window, std::move(frames), std::move(surface), first));
   session->m_exitEvent.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!session->m_exitEvent) return nullptr;
-  session->m_cursor.MoveTo(first);
 
   // The thread gets its own reference to the session, handed over through the start argument.
   auto* reference = new std::shared_ptr<PictureAnimation>(session);
@@ -53,11 +54,51 @@ unsigned __stdcall PictureAnimation::ThreadMain(void* argument) {
     delete reference;
   }
   self->m_playing.store(true);
-  RunAnimationLoop(*self, self->m_cursor);
+  self->Play();
   self->m_playing.store(false);
   // If the owner has already let go (a stop that gave up waiting), the session, its references to
   // the pictures and the surface go here, on this thread.
   return 0;
+}
+
+// The stop flag is checked after each draw and after each wait; a stop also ends a wait at once.
+void PictureAnimation::Play() {
+  GifPlayer player(m_frames->infos, m_current.load());
+  // Without a frame nothing would ever wait, and the loop would spin.
+  if (!player.HasFrames()) return;
+  m_current.store(player.Step().frame);
+  Dispose(player.Step());
+  while (!m_exitRequested.load()) {
+    const GifStep step = player.Step();
+    const RECT area = RectOf(step.area);
+    if (step.savesArea) m_surface->SaveArea(area, &m_exitRequested);
+    IPicture* picture = m_frames->pictures[static_cast<std::size_t>(step.frame)].get();
+    // A control that was never attached has no window: InvalidateRect would take the null window
+    // for the whole desktop and repaint every window on it, once a frame.
+    if (m_surface->Render(m_edge, picture, area, &m_exitRequested) && m_window)
+      m_surface->Invalidate(m_window, &m_exitRequested);
+    if (m_exitRequested.load()) break;
+    // Sleeps on the exit event: no CPU between frames, and a stop ends the wait at once.
+    m_edge.waitForFrame(m_edge.context, m_exitEvent.get(), step.waitMs);
+    if (m_exitRequested.load()) break;
+    Dispose(step);
+    player.Advance();
+    m_current.store(player.Step().frame);
+    if (step.fillsSurface) m_surface->FillWholeBackground(&m_exitRequested);
+  }
+}
+
+void PictureAnimation::Dispose(const GifStep& step) {
+  switch (step.disposal) {
+    case FrameDisposal::RestoreBackground:
+      m_surface->FillBackground(RectOf(step.area), &m_exitRequested);
+      break;
+    case FrameDisposal::RestorePrevious:
+      m_surface->RestoreArea(RectOf(step.area), &m_exitRequested);
+      break;
+    case FrameDisposal::Keep:
+      break;
+  }
 }
 
 bool PictureAnimation::Stop(DWORD timeoutMs) {
@@ -68,50 +109,8 @@ bool PictureAnimation::Stop(DWORD timeoutMs) {
   ::SetEvent(m_exitEvent.get());
   bool ended = true;
   if (m_thread) {
-    ended = m_system.waitForThread(m_thread.get(), timeoutMs) == WAIT_OBJECT_0;
+    ended = m_edge.waitForThread(m_edge.context, m_thread.get(), timeoutMs) == WAIT_OBJECT_0;
     m_thread.reset();
   }
   return ended;
 }
-
-std::int32_t PictureAnimation::FrameCount() const {
-  return static_cast<std::int32_t>(m_frames->frames.size());
-}
-
-const GifFrameInfo& PictureAnimation::Frame(std::int32_t index) const {
-  return m_frames->frames[static_cast<std::size_t>(index)].info;
-}
-
-bool PictureAnimation::HasPicture(std::int32_t index) const {
-  return static_cast<bool>(m_frames->frames[static_cast<std::size_t>(index)].picture);
-}
-
-void PictureAnimation::Wait(std::uint32_t milliseconds) {
-  // Sleeps on the exit event: no CPU between frames, and a stop ends the wait at once.
-  m_system.waitForFrame(m_exitEvent.get(), milliseconds);
-}
-
-void PictureAnimation::SaveArea(const GifFrameInfo& frame) {
-  m_surface->SaveArea(AreaOf(frame), &m_exitRequested);
-}
-
-bool PictureAnimation::Render(std::int32_t index) {
-  const PictureFrame& frame = m_frames->frames[static_cast<std::size_t>(index)];
-  return m_surface->Render(m_system, frame.picture.get(), AreaOf(frame.info), &m_exitRequested);
-}
-
-void PictureAnimation::Invalidate() {
-  // A control that was never attached has no window: InvalidateRect would take the null window
-  // for the whole desktop and repaint every window on it, once a frame.
-  if (m_window) m_surface->Invalidate(m_window, &m_exitRequested);
-}
-
-void PictureAnimation::FillFrameArea(const GifFrameInfo& frame) {
-  m_surface->FillBackground(AreaOf(frame), &m_exitRequested);
-}
-
-void PictureAnimation::RestoreArea(const GifFrameInfo& frame) {
-  m_surface->RestoreArea(AreaOf(frame), &m_exitRequested);
-}
-
-void PictureAnimation::FillSurface() { m_surface->FillWholeBackground(&m_exitRequested); }

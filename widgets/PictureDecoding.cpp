@@ -17,6 +17,12 @@ GlobalMemoryHandle CopyToMovableBlock(const void* data, DWORD size) {
 
 namespace {
 
+void* AllocateGlobalBlock(std::size_t bytes) { return ::GlobalAlloc(GMEM_FIXED, bytes); }
+
+void ReleaseGlobalBlock(void* block) {
+  if (block != nullptr) ::GlobalFree(static_cast<HGLOBAL>(block));
+}
+
 using OleLoadPictureFunction = HRESULT(WINAPI*)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
 
 // The picture loader lives in oleaut32, which the program needs for nothing else. Linked, it
@@ -36,6 +42,8 @@ OleLoadPictureFunction PictureLoader() {
 }
 
 }  // namespace
+
+GifBlockAllocator GlobalGifBlockAllocator() { return {&AllocateGlobalBlock, &ReleaseGlobalBlock}; }
 
 PictureHandle DecodePicture(HGLOBAL block, DWORD size, bool streamOwnsBlock) {
   IStream* stream = nullptr;

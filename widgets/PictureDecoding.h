@@ -6,6 +6,7 @@
 
 #include "framework/Handle.h"
 #include "framework/HandleTraits.h"
+#include "widgets/GifSplitter.h"
 
 struct GlobalMemoryTraits {
   using pointer = HGLOBAL;
@@ -36,6 +37,11 @@ class GlobalLockScope {
 // A movable block (GMEM_MOVEABLE | GMEM_NODISCARD) holding a copy of `size` bytes; empty on
 // failure.
 GlobalMemoryHandle CopyToMovableBlock(const void* data, DWORD size);
+
+// The splitter's one-image GIFs as GMEM_FIXED global memory, which a stream can own (with
+// fDeleteOnRelease it frees the block when the stream goes): with GMEM_FIXED the HGLOBAL is the
+// block's address, so the splitter fills it directly and the same value goes to the stream.
+GifBlockAllocator GlobalGifBlockAllocator();
 
 // Decodes `size` bytes of `block`. With `streamOwnsBlock` the block is handed to the stream,
 // which frees it when it goes (also when the stream cannot be made, the block is freed here);

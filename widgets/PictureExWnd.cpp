@@ -1,11 +1,9 @@
 #include "widgets/PictureExWnd.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "app/AppModule.h"
 #include "widgets/GifSplitter.h"
-#include "widgets/GlobalGifBlockAllocator.h"
 #include "widgets/PictureAnimation.h"
 #include "widgets/PictureDecoding.h"
 #include "widgets/PictureSurface.h"
@@ -13,19 +11,13 @@
 namespace {
 
 constexpr DWORD kStopTimeoutMs = 5000;
-constexpr COLORREF kReleasedBackground = 0x00FFFFFF;
 constexpr int kHimetricPerInch = 2540;
-
-// Closes a C file when the scope ends.
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
-CPictureExWnd::CPictureExWnd() : CPictureExWnd(RealPictureSystem()) {}
+CPictureExWnd::CPictureExWnd() : CPictureExWnd(PictureEdge()) {}
 
-CPictureExWnd::CPictureExWnd(const PictureSystem& system) : m_system(system) {}
+CPictureExWnd::CPictureExWnd(const PictureEdge& edge) : m_edge(edge) {}
 
 CPictureExWnd::~CPictureExWnd() { ReleasePicture(); }
 
@@ -45,25 +37,6 @@ bool CPictureExWnd::LoadFromResource(LPCSTR name, LPCSTR type) {
   return LoadFromMemory(block.get(), size);
 }
 
-bool CPictureExWnd::LoadFromFile(const char* path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-  if (!file) return false;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
-  const long length = std::ftell(file.get());
-  if (length <= 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return false;
-  const DWORD size = static_cast<DWORD>(length);
-  GlobalMemoryHandle block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
-  if (!block) return false;
-  {
-    GlobalLockScope lock(block.get());
-    if (!lock.Data()) return false;
-    const std::size_t read =
-        std::fread(const_cast<BYTE*>(lock.Data()), 1, static_cast<std::size_t>(size), file.get());
-    if (read != size) return false;
-  }
-  return LoadFromMemory(block.get(), size);
-}
-
 bool CPictureExWnd::LoadFromMemory(HGLOBAL block, DWORD size) {
   ReleasePicture();
   // A size beyond the block would have the splitter and the loader read past its end.
@@ -72,7 +45,7 @@ bool CPictureExWnd::LoadFromMemory(HGLOBAL block, DWORD size) {
   {
     GlobalLockScope lock(block);
     if (!lock.Data()) return false;
-    if (GifSplitter::HasGifSignature(lock.Data(), size)) {
+    if (HasGifSignature(lock.Data(), size)) {
       loaded = LoadGif(lock, block, size);
     } else {
       lock.Unlock();
@@ -85,35 +58,31 @@ bool CPictureExWnd::LoadFromMemory(HGLOBAL block, DWORD size) {
 }
 
 bool CPictureExWnd::LoadGif(GlobalLockScope& lock, HGLOBAL block, DWORD size) {
-  m_isGif = true;
-  GifSplitter splitter(GlobalGifBlockAllocator());
-  if (!splitter.Attach(lock.Data(), size)) return false;
-  m_pictureSize = SIZE{splitter.ScreenWidth(), splitter.ScreenHeight()};
-  const std::int32_t count = splitter.CountFrames();
-  if (count == 0) return false;
+  // Every frame of an animation is decoded once, here, into a picture of its own; the thread
+  // only renders. A single frame is a still picture: the loader gets the whole file.
+  auto frames = std::make_shared<PictureFrames>();
+  const GifSplit split = SplitGif(
+      lock.Data(), size,
+      [&frames](const GifSplit& gif, GifSplitFrame& frame) {
+        if (gif.counted < 2) return;
+        // The stream owns the GMEM_FIXED block and frees it when it goes.
+        PictureHandle picture =
+            DecodePicture(static_cast<HGLOBAL>(frame.image.release()), frame.length, true);
+        if (!picture) return;
+        frames->pictures.push_back(std::move(picture));
+        frames->infos.push_back(frame.info);
+      },
+      GlobalGifBlockAllocator());
+  lock.Unlock();
+  m_pictureSize = SIZE{split.screenWidth, split.screenHeight};
+  if (split.counted == 0) return false;
 
-  if (count == 1) {
-    // A single frame is a still picture: the loader gets the whole file.
-    splitter.Detach();
-    lock.Unlock();
+  if (split.counted == 1) {
     m_still = DecodePicture(block, size, false);
     if (!m_still) return false;
     return CreateSurface(m_pictureSize.cx, m_pictureSize.cy);
   }
-
-  // Every frame is decoded once, here, into a picture of its own; the thread only renders.
-  auto frames = std::make_shared<PictureFrames>();
-  splitter.RewindToFirstBlock();
-  GifImageBlock image;
-  GifFrameInfo info;
-  while (splitter.ExtractFrame(image, info)) {
-    // The stream owns the GMEM_FIXED block and frees it when it goes.
-    PictureHandle picture = DecodePicture(static_cast<HGLOBAL>(image.block), image.length, true);
-    image = GifImageBlock();
-    if (picture) frames->frames.push_back(PictureFrame{std::move(picture), info});
-  }
-  splitter.Detach();
-  if (frames->frames.empty()) return false;
+  if (frames->pictures.empty()) return false;
   m_frames = std::move(frames);
   return CreateSurface(m_pictureSize.cx, m_pictureSize.cy);
 }
@@ -149,12 +118,12 @@ bool CPictureExWnd::StartAnimation() {
   if (IsAnimated()) {
     // One thread at a time: a start while a session runs ends that session first.
     if (m_animation) StopAnimation();
-    m_animation = PictureAnimation::Start(m_system, m_hWnd, m_frames, m_surface, m_currentFrame);
+    m_animation = PictureAnimation::Start(m_edge, m_hWnd, m_frames, m_surface, m_currentFrame);
     return static_cast<bool>(m_animation);
   }
   if (!m_still) return false;
   const RECT all{0, 0, m_pictureSize.cx, m_pictureSize.cy};
-  if (!m_surface->Render(m_system, m_still.get(), all, nullptr)) return false;
+  if (!m_surface->Render(m_edge, m_still.get(), all, nullptr)) return false;
   if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
   return true;
 }
@@ -173,49 +142,24 @@ void CPictureExWnd::ReleasePicture() {
   m_still.reset();
   m_frames.reset();
   m_surface.reset();
-  m_sourceRect = RECT{};
   m_pictureSize = SIZE{};
-  m_isGif = false;
   m_currentFrame = 0;
 }
 
 // -------------------------------------------------------------------------------------- observers
 
-void CPictureExWnd::SetBackgroundColor(COLORREF colour) {
-  if (m_surface) m_surface->SetBackground(colour);
-}
-
-COLORREF CPictureExWnd::GetBackgroundColor() const {
-  return m_surface ? m_surface->Background() : kReleasedBackground;
-}
-
-bool CPictureExWnd::HasFrameList() const { return m_frames && m_frames->frames.size() > 1; }
-
 int CPictureExWnd::GetFrameCount() const {
-  return IsAnimated() ? static_cast<int>(m_frames->frames.size()) : 0;
+  return IsAnimated() ? static_cast<int>(m_frames->pictures.size()) : 0;
 }
 
-BOOL CPictureExWnd::IsAnimated() const { return (m_isGif && HasFrameList()) ? TRUE : FALSE; }
+BOOL CPictureExWnd::IsAnimated() const {
+  return (m_frames && m_frames->pictures.size() > 1) ? TRUE : FALSE;
+}
 
 BOOL CPictureExWnd::IsPlaying() const { return (m_animation && m_animation->IsPlaying()) ? TRUE : FALSE; }
 
 int CPictureExWnd::GetCurrentFrame() const {
   return m_animation ? m_animation->CurrentFrame() : m_currentFrame;
-}
-
-bool CPictureExWnd::GetFrameInfo(int index, GifFrameInfo& info) const {
-  if (!m_frames || index < 0 || static_cast<std::size_t>(index) >= m_frames->frames.size())
-    return false;
-  info = m_frames->frames[static_cast<std::size_t>(index)].info;
-  return true;
-}
-
-bool CPictureExWnd::CopySurfacePixels(std::vector<COLORREF>& pixels) const {
-  if (!m_surface) {
-    pixels.clear();
-    return false;
-  }
-  return m_surface->CopyPixels(pixels);
 }
 
 // --------------------------------------------------------------------------------------- messages
@@ -225,8 +169,13 @@ LRESULT CPictureExWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PAINTSTRUCT paint;
   HDC dc = ::BeginPaint(m_hWnd, &paint);
   if (!dc) return static_cast<LRESULT>(E_FAIL);
-  if (m_surface) m_surface->PaintTo(dc, m_sourceRect);
+  if (m_surface) m_surface->PaintTo(dc);
   ::EndPaint(m_hWnd, &paint);
+  return 0;
+}
+
+LRESULT CPictureExWnd::OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (m_surface && wParam) m_surface->PaintTo(reinterpret_cast<HDC>(wParam));
   return 0;
 }
 

@@ -5,7 +5,7 @@
 //
 // Every frame is decoded once, at load time, into a picture object of its own; the animation
 // thread only renders frames into an off-screen surface and waits, and WM_PAINT is one BitBlt from
-// that surface. Frame order, waits and disposals are decided by the platform-free AnimationLoop.
+// that surface. Frame order, waits and disposals are decided by the platform-free GifPlayer.
 //
 // Threads. The owner's thread makes every call and receives every message. Each StartAnimation of
 // an animated picture begins an animation session: one thread with its own exit event, its own
@@ -16,13 +16,11 @@
 #include <windows.h>
 
 #include <memory>
-#include <vector>
 
 #include "framework/HandleTraits.h"
 #include "framework/MessageMap.h"
 #include "framework/WindowImpl.h"
-#include "widgets/GifFrameInfo.h"
-#include "widgets/PictureSystem.h"
+#include "widgets/PictureEdge.h"
 
 class GlobalLockScope;
 class PictureSurface;
@@ -33,11 +31,12 @@ class CPictureExWnd : public CWindowImpl<CPictureExWnd, CWindow, CWinTraits<0x56
  public:
   CPictureExWnd();
   // With other operating-system calls for the renderer and the waits (tests).
-  explicit CPictureExWnd(const PictureSystem& system);
+  explicit CPictureExWnd(const PictureEdge& edge);
   ~CPictureExWnd() override;
 
   BEGIN_MSG_MAP(CPictureExWnd)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
   END_MSG_MAP()
 
@@ -45,9 +44,6 @@ class CPictureExWnd : public CWindowImpl<CPictureExWnd, CWindow, CWinTraits<0x56
   // loads it. `name` is a string or MAKEINTRESOURCEA(id). On failure what was loaded stays.
   bool LoadFromResource(LPCSTR name, LPCSTR type);
   bool LoadFromResource(int id, LPCSTR type) { return LoadFromResource(MAKEINTRESOURCEA(id), type); }
-  // Reads the whole file into a movable global block and loads it. On failure what was loaded
-  // stays.
-  bool LoadFromFile(const char* path);
   // Releases what was loaded, then decodes `size` bytes of `block` (locked only for the load; the
   // block stays the caller's). Resizes the window to the picture and creates the surface. On
   // failure the control is left released.
@@ -62,44 +58,29 @@ class CPictureExWnd : public CWindowImpl<CPictureExWnd, CWindow, CWinTraits<0x56
   // Stops, then frees the pictures and the surface and returns every value to its initial state.
   void ReleasePicture();
 
-  // Without a surface nothing happens; otherwise stores the colour and fills the surface with it.
-  void SetBackgroundColor(COLORREF colour);
-  COLORREF GetBackgroundColor() const;
-  // The part of the surface that painting shows; an empty one (right not beyond left) shows all.
-  void SetSourceRect(const RECT& rect) { m_sourceRect = rect; }
-  void GetSourceRect(RECT& rect) const { rect = m_sourceRect; }
   SIZE GetPictureSize() const { return m_pictureSize; }
   // Frames of an animated GIF (two or more decoded), else 0.
   int GetFrameCount() const;
   BOOL IsAnimated() const;
-  BOOL IsGif() const { return m_isGif ? TRUE : FALSE; }
   BOOL IsPlaying() const;
   // StartAnimation began an animation thread and no stop has ended it yet (IsPlaying turns true
   // only once that thread is inside its loop).
   bool IsAnimationStarted() const { return static_cast<bool>(m_animation); }
-
-  // Observers for the owner's diagnostics and for tests.
   // The index of the frame the animation shows (kept across a stop).
   int GetCurrentFrame() const;
-  // What the GIF said about frame `index` of an animated picture; false when there is none.
-  bool GetFrameInfo(int index, GifFrameInfo& info) const;
-  // The surface's pixels, row by row from the top (picture width x height COLORREFs), copied under
-  // the surface's lock. False without a surface.
-  bool CopySurfacePixels(std::vector<COLORREF>& pixels) const;
 
  private:
   LRESULT OnPaint(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+  // Draws the surface into the DC in wParam, as a paint would into the window.
+  LRESULT OnPrintClient(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
   LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
   bool LoadGif(GlobalLockScope& lock, HGLOBAL block, DWORD size);
   bool LoadStill(HGLOBAL block, DWORD size);
   bool CreateSurface(int cx, int cy);
-  bool HasFrameList() const;
 
-  const PictureSystem m_system;
-  RECT m_sourceRect{};
+  const PictureEdge m_edge;
   SIZE m_pictureSize{};
-  bool m_isGif = false;
   // The frame on show: carried from one animation session to the next.
   int m_currentFrame = 0;
   // Shared with the animation sessions, which keep them alive for as long as they run.

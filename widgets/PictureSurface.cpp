@@ -20,7 +20,7 @@ std::shared_ptr<PictureSurface> PictureSurface::Create(HDC reference, int cx, in
   if (!surface->m_bitmap) return nullptr;
   surface->m_previous = ::SelectObject(surface->m_dc.get(), surface->m_bitmap.get());
   surface->m_size = SIZE{cx, cy};
-  surface->m_background.store(::GetSysColor(COLOR_BTNFACE));
+  surface->m_background = ::GetSysColor(COLOR_BTNFACE);
   // Until something is drawn the surface shows the menu colour (a system colour brush is the
   // colour index plus one). It need not differ from the button-face background: under the
   // default colours of current Windows and of Wine the two are the same grey.
@@ -37,24 +37,18 @@ PictureSurface::~PictureSurface() {
   m_bitmap.reset();
 }
 
-void PictureSurface::SetBackground(COLORREF colour) {
-  Hold hold(m_lock);
-  m_background.store(colour);
-  FillLocked(RECT{0, 0, m_size.cx, m_size.cy}, colour);
-}
-
-bool PictureSurface::Render(const PictureSystem& system, IPicture* picture, const RECT& where,
+bool PictureSurface::Render(const PictureEdge& edge, IPicture* picture, const RECT& where,
                             const std::atomic<bool>* stopped) {
   Hold hold(m_lock);
   if (Refused(stopped) || picture == nullptr) return false;
-  return SUCCEEDED(system.renderPicture(picture, m_dc.get(), where.left, where.top, Width(where),
-                                        Height(where)));
+  return SUCCEEDED(edge.renderPicture(edge.context, picture, m_dc.get(), where.left, where.top,
+                                      Width(where), Height(where)));
 }
 
 bool PictureSurface::FillBackground(const RECT& area, const std::atomic<bool>* stopped) {
   Hold hold(m_lock);
   if (Refused(stopped)) return false;
-  return FillLocked(area, m_background.load());
+  return FillLocked(area, m_background);
 }
 
 bool PictureSurface::FillWholeBackground(const std::atomic<bool>* stopped) {
@@ -91,46 +85,9 @@ bool PictureSurface::Invalidate(HWND window, const std::atomic<bool>* stopped) {
   return ::InvalidateRect(window, nullptr, FALSE) != FALSE;
 }
 
-bool PictureSurface::PaintTo(HDC target, const RECT& source) const {
+bool PictureSurface::PaintTo(HDC target) const {
   Hold hold(m_lock);
-  if (Width(source) > 0) {
-    return ::BitBlt(target, 0, 0, Width(source), Height(source), m_dc.get(), source.left,
-                    source.top, SRCCOPY) != FALSE;
-  }
   return ::BitBlt(target, 0, 0, m_size.cx, m_size.cy, m_dc.get(), 0, 0, SRCCOPY) != FALSE;
-}
-
-bool PictureSurface::CopyPixels(std::vector<COLORREF>& pixels) const {
-  pixels.clear();
-  if (m_size.cx <= 0 || m_size.cy <= 0) return false;
-  // A top-down 32-bit DIB section gets a copy of the surface; reading the surface bitmap itself
-  // would need it deselected from its DC.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = m_size.cx;
-  info.bmiHeader.biHeight = -m_size.cy;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  BitmapHandle copy(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-  if (!copy || !dc || bits == nullptr) return false;
-  HGDIOBJ previous = ::SelectObject(dc.get(), copy.get());
-  bool copied;
-  {
-    Hold hold(m_lock);
-    copied = ::BitBlt(dc.get(), 0, 0, m_size.cx, m_size.cy, m_dc.get(), 0, 0, SRCCOPY) != FALSE;
-  }
-  ::GdiFlush();
-  ::SelectObject(dc.get(), previous);
-  if (!copied) return false;
-  const auto* quad = static_cast<const RGBQUAD*>(bits);
-  const std::size_t count = static_cast<std::size_t>(m_size.cx) * static_cast<std::size_t>(m_size.cy);
-  pixels.reserve(count);
-  for (std::size_t i = 0; i < count; ++i)
-    pixels.push_back(RGB(quad[i].rgbRed, quad[i].rgbGreen, quad[i].rgbBlue));
-  return true;
 }
 
 bool PictureSurface::FillLocked(const RECT& area, COLORREF colour) {

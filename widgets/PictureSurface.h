@@ -1,6 +1,7 @@
 #pragma once
 // The off-screen surface of the animated picture control: a memory DC holding a bitmap of the
-// picture's size, the saved area of a frame with disposal 3, and the background colour.
+// picture's size, the saved area of a frame with disposal 3, and the background colour (the
+// button face, as the dialog around the control).
 //
 // Painting, the background fill and the animation thread all draw through here, and every
 // operation holds the surface's lock for its own duration only: nothing waits for another thread
@@ -17,27 +18,21 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "framework/HandleTraits.h"
-#include "widgets/PictureSystem.h"
+#include "widgets/PictureEdge.h"
 
 class PictureSurface {
  public:
   // A surface of cx x cy compatible with `reference` (the window's DC), filled with the menu
-  // colour, background colour COLOR_BTNFACE. Null when the DC or the bitmap cannot be had.
+  // colour. Null when the DC or the bitmap cannot be had.
   static std::shared_ptr<PictureSurface> Create(HDC reference, int cx, int cy);
   ~PictureSurface();
   PictureSurface(const PictureSurface&) = delete;
   PictureSurface& operator=(const PictureSurface&) = delete;
 
-  SIZE Size() const { return m_size; }
-  COLORREF Background() const { return m_background.load(); }
-  // Stores the colour and fills the whole surface with it.
-  void SetBackground(COLORREF colour);
-
   // Drawing, each false when refused (the session is stopped) or when the drawing failed.
-  bool Render(const PictureSystem& system, IPicture* picture, const RECT& where,
+  bool Render(const PictureEdge& edge, IPicture* picture, const RECT& where,
               const std::atomic<bool>* stopped);
   bool FillBackground(const RECT& area, const std::atomic<bool>* stopped);
   bool FillWholeBackground(const std::atomic<bool>* stopped);
@@ -48,11 +43,8 @@ class PictureSurface {
   // Asks for `window` to be repainted from the surface, without erasing.
   bool Invalidate(HWND window, const std::atomic<bool>* stopped);
 
-  // Copies `source` of the surface (the whole surface when its right edge is not beyond its
-  // left) to (0, 0) of `target`.
-  bool PaintTo(HDC target, const RECT& source) const;
-  // Every pixel, row by row from the top.
-  bool CopyPixels(std::vector<COLORREF>& pixels) const;
+  // Copies the whole surface to (0, 0) of `target`.
+  bool PaintTo(HDC target) const;
 
  private:
   PictureSurface() = default;
@@ -61,7 +53,7 @@ class PictureSurface {
 
   mutable std::mutex m_lock;
   SIZE m_size{};
-  std::atomic<COLORREF> m_background{0};
+  COLORREF m_background = 0;
   MemoryDcHandle m_dc;
   BitmapHandle m_bitmap;
   HGDIOBJ m_previous = nullptr;

@@ -17,7 +17,7 @@ TEST(BusyGif, SplitsIntoEightFullSizeFramesOf100Ms) {
   const Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_EQ(1976u, data.size());
 
-  const SplitResult r = SplitGif(data);
+  const SplitResult r = SplitExact(data);
   ASSERT_EQ(8, r.counted);
   ASSERT_EQ(8u, r.frames.size());
 
@@ -36,6 +36,7 @@ TEST(BusyGif, SplitsIntoEightFullSizeFramesOf100Ms) {
     ASSERT_EQ(one_image_sizes[i], f.image.size()) << "frame " << i;
     EXPECT_EQ(0, std::memcmp(f.image.data(), data.data(), 205)) << "frame " << i;
     const std::size_t span = f.image.size() - 206;
+    EXPECT_EQ(span_start, static_cast<std::size_t>(f.offset)) << "frame " << i;
     EXPECT_EQ(0, std::memcmp(f.image.data() + 205, data.data() + span_start, span)) << i;
     EXPECT_EQ(0x3B, f.image.back());
     span_start += span;

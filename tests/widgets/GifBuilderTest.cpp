@@ -64,7 +64,7 @@ TEST(GifBuilder, WritesGifsThatGiflibDecodesAndSoDoTheirFrames) {
     }
   }
 
-  const SplitResult split = SplitGif(gif.bytes());
+  const SplitResult split = SplitExact(gif.bytes());
   ASSERT_EQ(3u, split.frames.size());
   for (int i = 0; i < 3; ++i) {
     const std::vector<Bytes> one = Decode(split.frames[i].image);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -43,9 +44,9 @@ class Walker {
   explicit Walker(const Bytes& data)
       : copy_(new std::uint8_t[data.empty() ? 1 : data.size()]), size_(data.size()) {
     if (!data.empty()) std::memcpy(copy_.get(), data.data(), data.size());
-    EXPECT_TRUE(splitter.Attach(copy_.get(), size_));
+    EXPECT_TRUE(walker.Attach(copy_.get(), size_));
   }
-  GifSplitter splitter;
+  GifBlockWalker walker;
 
  private:
   std::unique_ptr<std::uint8_t[]> copy_;
@@ -75,21 +76,21 @@ TEST(GifBlocks, ClassifiesEveryIntroducerAndLabel) {
     GifBuilder gif(1, 1, 0);
     gif.Raw(c.block);
     Walker w(gif.bytes());
-    EXPECT_EQ(c.kind, w.splitter.ClassifyBlock()) << "block of " << c.block.size() << " bytes";
+    EXPECT_EQ(c.kind, w.walker.ClassifyBlock()) << "block of " << c.block.size() << " bytes";
     if (c.kind == GifBlockKind::Unrecognised) {
-      EXPECT_EQ(-1, w.splitter.BlockLength());
+      EXPECT_EQ(-1, w.walker.BlockLength());
     }
   }
 }
 
 TEST(GifBlocks, OffsetsOutsideTheDataAreUnrecognised) {
   Walker w(BusyLikeGif().bytes());
-  for (std::int32_t offset : {-1, -13, w.splitter.DataSize(), w.splitter.DataSize() + 1,
+  for (std::int32_t offset : {-1, -13, w.walker.DataSize(), w.walker.DataSize() + 1,
                               std::numeric_limits<std::int32_t>::max()}) {
-    w.splitter.SetParseOffset(offset);
-    EXPECT_EQ(GifBlockKind::Unrecognised, w.splitter.ClassifyBlock()) << offset;
-    EXPECT_FALSE(w.splitter.AdvancePastBlock()) << offset;
-    EXPECT_EQ(offset, w.splitter.ParseOffset());
+    w.walker.SetParseOffset(offset);
+    EXPECT_EQ(GifBlockKind::Unrecognised, w.walker.ClassifyBlock()) << offset;
+    EXPECT_FALSE(w.walker.AdvancePastBlock()) << offset;
+    EXPECT_EQ(offset, w.walker.ParseOffset());
   }
 }
 
@@ -106,18 +107,18 @@ TEST(GifBlocks, LengthsMatchEveryKindOfBlock) {
       .PlainText(0, 0, 40, 30, std::string(260, 't'))
       .Trailer();
   Walker w(gif.bytes());
-  ASSERT_EQ(gif.header_size(), static_cast<std::size_t>(w.splitter.ParseOffset()));
-  EXPECT_EQ(24, w.splitter.GlobalColourTableSize());
+  ASSERT_EQ(gif.header_size(), static_cast<std::size_t>(w.walker.ParseOffset()));
+  EXPECT_EQ(24, w.walker.GlobalColourTableSize());
   for (const GifBuilder::Block& b : gif.blocks()) {
-    ASSERT_EQ(b.offset, static_cast<std::size_t>(w.splitter.ParseOffset()));
-    EXPECT_EQ(static_cast<std::int32_t>(b.length), w.splitter.BlockLength()) << "at " << b.offset;
-    ASSERT_TRUE(w.splitter.AdvancePastBlock());
+    ASSERT_EQ(b.offset, static_cast<std::size_t>(w.walker.ParseOffset()));
+    EXPECT_EQ(static_cast<std::int32_t>(b.length), w.walker.BlockLength()) << "at " << b.offset;
+    ASSERT_TRUE(w.walker.AdvancePastBlock());
   }
-  EXPECT_EQ(w.splitter.DataSize(), w.splitter.ParseOffset());
+  EXPECT_EQ(w.walker.DataSize(), w.walker.ParseOffset());
 
   // The chain of the first (empty) comment is one byte; of the second, 600 + 3 + 1.
-  EXPECT_EQ(1, w.splitter.SubBlockChainLength(static_cast<std::int32_t>(gif.block(0).offset + 2)));
-  EXPECT_EQ(604, w.splitter.SubBlockChainLength(static_cast<std::int32_t>(gif.block(1).offset + 2)));
+  EXPECT_EQ(1, w.walker.SubBlockChainLength(static_cast<std::int32_t>(gif.block(0).offset + 2)));
+  EXPECT_EQ(604, w.walker.SubBlockChainLength(static_cast<std::int32_t>(gif.block(1).offset + 2)));
 }
 
 TEST(GifBlocks, FixedHeaderSizesAreTrustedOverTheBlockSizeBytes) {
@@ -128,9 +129,9 @@ TEST(GifBlocks, FixedHeaderSizesAreTrustedOverTheBlockSizeBytes) {
   GifBuilder gif(1, 1, 0);
   gif.Raw(odd_gce).Raw(odd_app).Trailer();
   Walker w(gif.bytes());
-  EXPECT_EQ(8, w.splitter.BlockLength());
-  ASSERT_TRUE(w.splitter.AdvancePastBlock());
-  EXPECT_EQ(15, w.splitter.BlockLength());
+  EXPECT_EQ(8, w.walker.BlockLength());
+  ASSERT_TRUE(w.walker.AdvancePastBlock());
+  EXPECT_EQ(15, w.walker.BlockLength());
 }
 
 TEST(GifBlocks, ABlockEndingExactlyAtTheEndIsAcceptedOneByteShortIsNot) {
@@ -139,15 +140,15 @@ TEST(GifBlocks, ABlockEndingExactlyAtTheEndIsAcceptedOneByteShortIsNot) {
   Bytes data = gif.bytes();
   {
     Walker w(data);
-    EXPECT_TRUE(w.splitter.AdvancePastBlock());
-    EXPECT_EQ(w.splitter.DataSize(), w.splitter.ParseOffset());
+    EXPECT_TRUE(w.walker.AdvancePastBlock());
+    EXPECT_EQ(w.walker.DataSize(), w.walker.ParseOffset());
   }
   data.pop_back();  // the chain's terminator
   Walker w(data);
-  EXPECT_EQ(GifBlockKind::CommentExtension, w.splitter.ClassifyBlock());
-  EXPECT_GT(w.splitter.ParseOffset() + w.splitter.BlockLength(), w.splitter.DataSize());
-  EXPECT_FALSE(w.splitter.AdvancePastBlock());
-  EXPECT_EQ(static_cast<std::int32_t>(gif.header_size()), w.splitter.ParseOffset());
+  EXPECT_EQ(GifBlockKind::CommentExtension, w.walker.ClassifyBlock());
+  EXPECT_GT(w.walker.ParseOffset() + w.walker.BlockLength(), w.walker.DataSize());
+  EXPECT_FALSE(w.walker.AdvancePastBlock());
+  EXPECT_EQ(static_cast<std::int32_t>(gif.header_size()), w.walker.ParseOffset());
 }
 
 TEST(GifBlocks, ChainsRunningPastTheEndMeasureBeyondTheData) {
@@ -158,15 +159,15 @@ TEST(GifBlocks, ChainsRunningPastTheEndMeasureBeyondTheData) {
     Walker w(gif.bytes());
     const std::int32_t chain = static_cast<std::int32_t>(gif.header_size()) + 2;
     // The sub-block at the length it claims, then the missing terminator.
-    EXPECT_EQ(promised + 2, w.splitter.SubBlockChainLength(chain));
-    EXPECT_GT(chain + w.splitter.SubBlockChainLength(chain), w.splitter.DataSize());
-    EXPECT_FALSE(w.splitter.AdvancePastBlock());
+    EXPECT_EQ(promised + 2, w.walker.SubBlockChainLength(chain));
+    EXPECT_GT(chain + w.walker.SubBlockChainLength(chain), w.walker.DataSize());
+    EXPECT_FALSE(w.walker.AdvancePastBlock());
   }
   // Positions outside the data measure as a bare terminator.
   Walker w(BusyLikeGif().bytes());
-  EXPECT_EQ(1, w.splitter.SubBlockChainLength(-5));
-  EXPECT_EQ(1, w.splitter.SubBlockChainLength(w.splitter.DataSize()));
-  EXPECT_EQ(1, w.splitter.SubBlockChainLength(std::numeric_limits<std::int32_t>::max()));
+  EXPECT_EQ(1, w.walker.SubBlockChainLength(-5));
+  EXPECT_EQ(1, w.walker.SubBlockChainLength(w.walker.DataSize()));
+  EXPECT_EQ(1, w.walker.SubBlockChainLength(std::numeric_limits<std::int32_t>::max()));
 }
 
 // Runs of full sub-blocks are measured several at a time; runs broken by short sub-blocks at
@@ -193,13 +194,13 @@ TEST(GifBlocks, LongChainsOfFullAndShortSubBlocks) {
     {
       Walker w(gif.bytes());
       EXPECT_EQ(static_cast<std::int32_t>(chain_length),
-                w.splitter.SubBlockChainLength(w.splitter.ParseOffset() + 2));
-      EXPECT_EQ(1, w.splitter.CountFrames());
+                w.walker.SubBlockChainLength(w.walker.ParseOffset() + 2));
+      EXPECT_EQ(1, SplitExact(gif.bytes()).counted);
     }
     for (std::size_t n = gif.header_size() + 2; n < gif.header_size() + comment.size(); ++n) {
       Walker w(Slice(gif.bytes(), 0, n));
-      ASSERT_FALSE(w.splitter.AdvancePastBlock()) << n;
-      ASSERT_GT(w.splitter.ParseOffset() + w.splitter.BlockLength(), w.splitter.DataSize()) << n;
+      ASSERT_FALSE(w.walker.AdvancePastBlock()) << n;
+      ASSERT_GT(w.walker.ParseOffset() + w.walker.BlockLength(), w.walker.DataSize()) << n;
     }
   }
 }
@@ -208,35 +209,34 @@ TEST(GifBlocks, ImageDescriptorCutBeforeItsPackedByteDoesNotFit) {
   GifBuilder gif(8, 8, 1);
   gif.Raw({0x2C, 0, 0, 0, 0, 8, 0, 8});  // geometry, but no packed byte
   Walker w(gif.bytes());
-  EXPECT_EQ(GifBlockKind::ImageDescriptor, w.splitter.ClassifyBlock());
-  EXPECT_FALSE(w.splitter.AdvancePastBlock());
-  EXPECT_EQ(0, w.splitter.CountFrames());
+  EXPECT_EQ(GifBlockKind::ImageDescriptor, w.walker.ClassifyBlock());
+  EXPECT_FALSE(w.walker.AdvancePastBlock());
+  EXPECT_EQ(0, SplitExact(gif.bytes()).counted);
 }
 
 TEST(GifHeader, ReadsScreenAndGlobalTableAndRefusesWhatItCannotWalk) {
   GifBuilder gif(640, 480, 8);
   Walker w(gif.bytes());
-  EXPECT_EQ(640, w.splitter.ScreenWidth());
-  EXPECT_EQ(480, w.splitter.ScreenHeight());
-  EXPECT_EQ(768, w.splitter.GlobalColourTableSize());
-  EXPECT_EQ(13 + 768, w.splitter.FirstBlockOffset());
+  EXPECT_EQ(640, w.walker.ScreenWidth());
+  EXPECT_EQ(480, w.walker.ScreenHeight());
+  EXPECT_EQ(768, w.walker.GlobalColourTableSize());
+  EXPECT_EQ(13 + 768, w.walker.FirstBlockOffset());
 
-  GifSplitter splitter;
-  EXPECT_FALSE(splitter.Attach(nullptr, 10));
+  GifBlockWalker walker;
+  EXPECT_FALSE(walker.Attach(nullptr, 10));
   // Refused on the size alone: the data is never touched.
   const std::uint8_t byte = 'G';
-  EXPECT_FALSE(splitter.Attach(&byte, std::size_t{1} << 31));
-  EXPECT_FALSE(splitter.IsAttached());
-  EXPECT_FALSE(splitter.AdvancePastBlock());
-  EXPECT_FALSE(splitter.AdvancePastFrame());
-  GifImageBlock image;
-  GifFrameInfo info;
-  EXPECT_FALSE(splitter.ExtractFrame(image, info));
-  EXPECT_EQ(nullptr, image.block);
+  EXPECT_FALSE(walker.Attach(&byte, std::size_t{1} << 31));
+  EXPECT_FALSE(walker.IsAttached());
+  EXPECT_FALSE(walker.AdvancePastBlock());
+  EXPECT_FALSE(walker.AdvancePastFrame());
+  const GifFrameSink none = [](const GifSplit&, GifSplitFrame&) { ADD_FAILURE(); };
+  EXPECT_EQ(0, SplitGif(nullptr, 10, none).counted);
+  EXPECT_EQ(0, SplitGif(&byte, std::size_t{1} << 31, none).counted);
 
-  EXPECT_FALSE(GifSplitter::HasGifSignature(nullptr, 3));
-  EXPECT_FALSE(GifSplitter::HasGifSignature(gif.bytes().data(), 2));
-  EXPECT_TRUE(GifSplitter::HasGifSignature(gif.bytes().data(), 3));
+  EXPECT_FALSE(HasGifSignature(nullptr, 3));
+  EXPECT_FALSE(HasGifSignature(gif.bytes().data(), 2));
+  EXPECT_TRUE(HasGifSignature(gif.bytes().data(), 3));
 }
 
 TEST(GifHeader, ShortHeadersHaveNoFrames) {
@@ -244,22 +244,22 @@ TEST(GifHeader, ShortHeadersHaveNoFrames) {
   // bare 13-byte header.
   GifBuilder gif(26, 26, 8);
   for (std::size_t n = 0; n < gif.header_size(); n += (n < 20 ? 1 : 97)) {
-    const SplitResult r = SplitGif(Slice(gif.bytes(), 0, n));
+    const SplitResult r = SplitExact(Slice(gif.bytes(), 0, n));
     EXPECT_EQ(0, r.counted) << n;
     EXPECT_TRUE(r.frames.empty()) << n;
   }
   Walker w(Slice(gif.bytes(), 0, 11));  // packed byte present, screen size present
-  EXPECT_EQ(768, w.splitter.GlobalColourTableSize());
-  EXPECT_EQ(26, w.splitter.ScreenWidth());
+  EXPECT_EQ(768, w.walker.GlobalColourTableSize());
+  EXPECT_EQ(26, w.walker.ScreenWidth());
   Walker tiny(Slice(gif.bytes(), 0, 7));  // height and packed byte missing: read as 0
-  EXPECT_EQ(0, tiny.splitter.GlobalColourTableSize());
-  EXPECT_EQ(0, tiny.splitter.ScreenHeight());
-  EXPECT_EQ(0, tiny.splitter.ScreenWidth());
+  EXPECT_EQ(0, tiny.walker.GlobalColourTableSize());
+  EXPECT_EQ(0, tiny.walker.ScreenHeight());
+  EXPECT_EQ(0, tiny.walker.ScreenWidth());
 }
 
 TEST(GifFrames, BusyLikeGifYieldsEightFramesWithTheirSpans) {
   const GifBuilder gif = BusyLikeGif();
-  const SplitResult r = SplitGif(gif.bytes());
+  const SplitResult r = SplitExact(gif.bytes());
   ASSERT_EQ(8, r.counted);
   ASSERT_EQ(8u, r.frames.size());
   EXPECT_EQ(205u, gif.header_size());
@@ -273,6 +273,7 @@ TEST(GifFrames, BusyLikeGifYieldsEightFramesWithTheirSpans) {
                           gif.block(gce + 1).offset + gif.block(gce + 1).length),
               r.frames[i].image)
         << "frame " << i;
+    EXPECT_EQ(gif.block(gce).offset, static_cast<std::size_t>(r.frames[i].offset));
   }
   for (const SplitFrame& f : r.frames) {
     EXPECT_EQ(0, std::memcmp(f.image.data(), gif.bytes().data(), 205));
@@ -292,7 +293,7 @@ TEST(GifFrames, ExtensionsBeforeTheGraphicControlAreSkippedThoseAfterItAreKept) 
       .Application("ANIMEXTS1.0", {1, 0, 0}).Comment("between")      // 5, 6: skipped
       .GraphicControl(30, 3).Looping().Comment("in").Image(2, 3, 4, 5)  // 7..10: frame 1
       .Comment("after").Trailer();
-  const SplitResult r = SplitGif(gif.bytes());
+  const SplitResult r = SplitExact(gif.bytes());
   ASSERT_EQ(2, r.counted);
   ASSERT_EQ(2u, r.frames.size());
   EXPECT_EQ(OneImageGif(gif, gif.block(2).offset, gif.block(4).offset + gif.block(4).length),
@@ -314,8 +315,8 @@ TEST(GifFrames, TrailerOrUnknownBlockFirstYieldsNoFrame) {
     GifBuilder gif(4, 4, 1);
     gif.Raw(first).GraphicControl(10, 1).Image(0, 0, 4, 4).Trailer();
     Walker w(gif.bytes());
-    EXPECT_FALSE(w.splitter.AdvancePastFrame());
-    const SplitResult r = SplitGif(gif.bytes());
+    EXPECT_FALSE(w.walker.AdvancePastFrame());
+    const SplitResult r = SplitExact(gif.bytes());
     EXPECT_EQ(0, r.counted);
     EXPECT_TRUE(r.frames.empty());
   }
@@ -328,7 +329,7 @@ TEST(GifFrames, EachFrameStartsAfreshWithoutAGraphicControl) {
       .Image(4, 4, 6, 6)                      // no graphic control: nothing from the one before
       .GraphicControl(5, 2).PlainText(0, 8, 16, 8, "grid")
       .Trailer();
-  const SplitResult r = SplitGif(gif.bytes());
+  const SplitResult r = SplitExact(gif.bytes());
   ASSERT_EQ(4, r.counted);
   ASSERT_EQ(4u, r.frames.size());
 
@@ -357,29 +358,10 @@ TEST(GifFrames, EachFrameStartsAfreshWithoutAGraphicControl) {
   EXPECT_EQ(8, grid.height);
 }
 
-TEST(GifFrames, ExtractFrameOverwritesStaleCallerValues) {
-  GifBuilder gif(16, 16, 2);
-  gif.PlainText(1, 2, 3, 4, "x").Trailer();
-  Walker w(gif.bytes());
-  GifImageBlock image;
-  GifFrameInfo info{99, 99, 99, 99, 99, 99};
-  ASSERT_TRUE(w.splitter.ExtractFrame(image, info));
-  EXPECT_EQ(kNoFrameDelay, info.delay);
-  EXPECT_EQ(0u, info.disposal);
-  EXPECT_EQ(1, info.left);
-  w.splitter.ReleaseImage(image);
-  EXPECT_EQ(nullptr, image.block);
-
-  info = GifFrameInfo{99, 99, 99, 99, 99, 99};
-  EXPECT_FALSE(w.splitter.ExtractFrame(image, info));  // the trailer: no further frame
-  EXPECT_EQ(0u, info.disposal);
-  EXPECT_EQ(0, info.width);
-}
-
 TEST(GifFrames, AFurtherGraphicControlBeforeTheImageBelongsToTheFrame) {
   GifBuilder gif(8, 8, 1);
   gif.GraphicControl(40, 2).GraphicControl(70, 3).Image(0, 0, 8, 8).Trailer();
-  const SplitResult r = SplitGif(gif.bytes());
+  const SplitResult r = SplitExact(gif.bytes());
   ASSERT_EQ(1u, r.frames.size());
   EXPECT_EQ(40u, r.frames[0].info.delay);  // the first one speaks for the frame
   EXPECT_EQ(2u, r.frames[0].info.disposal);
@@ -391,17 +373,17 @@ TEST(GifFrames, WalkStopsAtBadBlocksInsideAFrame) {
     GifBuilder gif(8, 8, 1);
     gif.GraphicControl(10, 1).Image(0, 0, 8, 8).GraphicControl(10, 1).Raw({0x21, 0x33, 0})
         .Image(0, 0, 8, 8).Trailer();
-    EXPECT_EQ(1, SplitGif(gif.bytes()).counted);
+    EXPECT_EQ(1, SplitExact(gif.bytes()).counted);
   }
   {
     GifBuilder gif(8, 8, 1);
     gif.GraphicControl(10, 1).Trailer().Image(0, 0, 8, 8);
-    EXPECT_EQ(0, SplitGif(gif.bytes()).counted);
+    EXPECT_EQ(0, SplitExact(gif.bytes()).counted);
   }
   {  // a graphic control as the last bytes
     GifBuilder gif(8, 8, 1);
     gif.GraphicControl(10, 1).Image(0, 0, 8, 8).GraphicControl(10, 1);
-    const SplitResult r = SplitGif(gif.bytes());
+    const SplitResult r = SplitExact(gif.bytes());
     EXPECT_EQ(1, r.counted);
     EXPECT_EQ(1u, r.frames.size());
   }
@@ -410,7 +392,7 @@ TEST(GifFrames, WalkStopsAtBadBlocksInsideAFrame) {
 TEST(GifFrames, MissingTrailerKeepsTheFramesBeforeTheEnd) {
   GifBuilder gif(8, 8, 1);
   gif.GraphicControl(10, 1).Image(0, 0, 8, 8).GraphicControl(12, 2).Image(0, 0, 8, 8);
-  const SplitResult r = SplitGif(gif.bytes());  // the last image ends exactly at the end
+  const SplitResult r = SplitExact(gif.bytes());  // the last image ends exactly at the end
   ASSERT_EQ(2, r.counted);
   ASSERT_EQ(2u, r.frames.size());
   EXPECT_EQ(12u, r.frames[1].info.delay);
@@ -431,14 +413,14 @@ TEST(GifFrames, EveryTruncationYieldsTheFramesWhollyInsideIt) {
       .GraphicControl(0, 0).Image(0, 0, 20, 20, 8)                          // 12, 13
       .Trailer();
   const std::size_t graphic_blocks[] = {5, 7, 8, 11, 13};
-  const SplitResult whole = SplitGif(gif.bytes());
+  const SplitResult whole = SplitExact(gif.bytes());
   ASSERT_EQ(5u, whole.frames.size());
 
   for (std::size_t n = 0; n <= gif.size(); ++n) {
     std::int32_t expected = 0;
     for (std::size_t b : graphic_blocks)
       if (gif.block(b).offset + gif.block(b).length <= n) ++expected;
-    const SplitResult r = SplitGif(Slice(gif.bytes(), 0, n));
+    const SplitResult r = SplitExact(Slice(gif.bytes(), 0, n));
     ASSERT_EQ(expected, r.counted) << "prefix of " << n << " bytes";
     ASSERT_EQ(static_cast<std::size_t>(expected), r.frames.size()) << n;
     for (std::size_t i = 0; i < r.frames.size(); ++i) {
@@ -449,62 +431,30 @@ TEST(GifFrames, EveryTruncationYieldsTheFramesWhollyInsideIt) {
 }
 
 TEST(GifFrames, OneImageGifOfAFrameSplitsIntoThatFrameAgain) {
-  const SplitResult whole = SplitGif(BusyLikeGif().bytes());
+  const SplitResult whole = SplitExact(BusyLikeGif().bytes());
   for (const SplitFrame& f : whole.frames) {
-    const SplitResult again = SplitGif(f.image);
+    const SplitResult again = SplitExact(f.image);
     ASSERT_EQ(1, again.counted);
     ASSERT_EQ(1u, again.frames.size());
     EXPECT_EQ(f.image, again.frames[0].image);
   }
 }
 
-TEST(GifFrames, ExtractionWithoutCountingOrFromElsewhereWalksAfresh) {
-  const GifBuilder gif = BusyLikeGif();
-  const SplitResult counted = SplitGif(gif.bytes());
-  Walker w(gif.bytes());
-  GifImageBlock image;
-  GifFrameInfo info;
-  for (std::size_t i = 0; i < 3; ++i) {  // no counting pass
-    ASSERT_TRUE(w.splitter.ExtractFrame(image, info));
-    const auto* bytes = static_cast<const std::uint8_t*>(image.block);
-    EXPECT_EQ(counted.frames[i].image, Bytes(bytes, bytes + image.length)) << i;
-    w.splitter.ReleaseImage(image);
-  }
-  EXPECT_EQ(8, w.splitter.CountFrames());
-  // From a frame's start other than the next expected one, and from the middle of a block.
-  w.splitter.SetParseOffset(static_cast<std::int32_t>(gif.block(6).offset));  // frame 2's
-  ASSERT_TRUE(w.splitter.ExtractFrame(image, info));
-  const auto* bytes = static_cast<const std::uint8_t*>(image.block);
-  EXPECT_EQ(counted.frames[2].image, Bytes(bytes, bytes + image.length));
-  w.splitter.ReleaseImage(image);
-  w.splitter.SetParseOffset(static_cast<std::int32_t>(gif.block(6).offset + 1));
-  EXPECT_FALSE(w.splitter.ExtractFrame(image, info));
-  // Rewound, extraction follows the counted frames again from the first.
-  w.splitter.RewindToFirstBlock();
-  for (std::size_t i = 0; i < 8; ++i) {
-    ASSERT_TRUE(w.splitter.ExtractFrame(image, info)) << i;
-    bytes = static_cast<const std::uint8_t*>(image.block);
-    EXPECT_EQ(counted.frames[i].image, Bytes(bytes, bytes + image.length)) << i;
-    w.splitter.ReleaseImage(image);
-  }
-  EXPECT_FALSE(w.splitter.ExtractFrame(image, info));
-}
+// Hands out three blocks, then refuses.
+int g_blocksLeft = 0;
+void* AllocateThree(std::size_t bytes) { return g_blocksLeft-- > 0 ? std::malloc(bytes) : nullptr; }
 
-void* RefuseAllocation(std::size_t) { return nullptr; }
-void ReleaseNothing(void*) {}
-
-TEST(GifFrames, AllocationFailureEndsExtractionCleanly) {
+TEST(GifFrames, AllocationFailureKeepsTheFramesBeforeIt) {
   const Bytes data = BusyLikeGif().bytes();
-  GifSplitter splitter(GifBlockAllocator{&RefuseAllocation, &ReleaseNothing});
-  ASSERT_TRUE(splitter.Attach(data.data(), data.size()));
-  EXPECT_EQ(8, splitter.CountFrames());
-  GifImageBlock image;
-  GifFrameInfo info;
-  info.disposal = 5;
-  EXPECT_FALSE(splitter.ExtractFrame(image, info));
-  EXPECT_EQ(nullptr, image.block);
-  EXPECT_EQ(0u, image.length);
-  EXPECT_EQ(0u, info.disposal);
+  g_blocksLeft = 3;
+  std::vector<Bytes> images;
+  const GifSplit split = SplitGif(
+      data.data(), data.size(),
+      [&](const GifSplit&, GifSplitFrame& f) { images.emplace_back(f.image.get(), f.image.get() + f.length); },
+      GifBlockAllocator{&AllocateThree, &std::free});
+  EXPECT_EQ(8, split.counted);
+  ASSERT_EQ(3u, images.size());
+  EXPECT_EQ(SplitExact(data).frames[2].image, images[2]);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A window with the busy animation playing, to look at under Xvfb (take screenshots of it):
-// resource 239, a transparent GIF made here that clears each frame to a dark background, and
-// optionally a still picture from a file. Command line: [seconds, default 6] [picture file]. Ends by itself.
+// resource 239 and a transparent GIF made here that clears each frame to the background.
+// Command line: [seconds, default 6]. Ends by itself.
 #include <windows.h>
 #include <objbase.h>
 
@@ -68,28 +68,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   HWND frame = ::CreateWindowExA(0, wc.lpszClassName, "Busy indicator", WS_OVERLAPPEDWINDOW, 60,
                                  60, 260, 180, nullptr, nullptr, instance, nullptr);
 
-  CPictureExWnd busy, dark, still;
+  CPictureExWnd busy, square;
   Label(frame, 70, 14, "Uploading...");
   busy.SubclassWindow(Placeholder(frame, 16, 10));
   busy.LoadFromResource(IDR_BUSY_GIF, "gif");
   busy.StartAnimation();
 
   // A square going round, with holes where its colour index 0 is transparent; each frame is
-  // cleared to the dark background after its delay (disposal 2).
+  // cleared to the background after its delay (disposal 2).
   Label(frame, 70, 64, "Transparent, disposal 2");
-  dark.SubclassWindow(Placeholder(frame, 16, 50));
-  LoadSquareGoingRound(dark);
-  dark.SetBackgroundColor(RGB(40, 40, 60));
-  dark.StartAnimation();
-
-  // A still from a file, if one is named after the seconds (a BMP of the skin, say).
-  const char* path = commandLine ? std::strchr(commandLine, ' ') : nullptr;
-  if (path) {
-    Label(frame, 16, 108, "Still:");
-    still.SubclassWindow(Placeholder(frame, 70, 104));
-    still.LoadFromFile(path + 1);
-    still.StartAnimation();
-  }
+  square.SubclassWindow(Placeholder(frame, 16, 50));
+  LoadSquareGoingRound(square);
+  square.StartAnimation();
 
   ::ShowWindow(frame, SW_SHOWNORMAL);
   ::SetTimer(frame, kQuitTimer, static_cast<UINT>(seconds) * 1000u, nullptr);

@@ -1,4 +1,5 @@
-// The picture control's surface under Wine: its initial fill, save and restore of an area, and
+// The picture control's surface under Wine: its initial fill, its background, save and restore of
+// an area, and
 // the gate that keeps a stopped animation session from drawing, whatever step it was about to do.
 #include <gtest/gtest.h>
 
@@ -25,13 +26,11 @@ class Surface : public ::testing::Test {
     ASSERT_TRUE(still);
   }
   std::vector<COLORREF> Pixels() const {
-    std::vector<COLORREF> pixels;
-    EXPECT_TRUE(surface->CopyPixels(pixels));
-    return pixels;
+    return picturetest::PaintedBy(4, 2, [&](HDC dc) { EXPECT_TRUE(surface->PaintTo(dc)); });
   }
 
   const COLORREF red = RGB(200, 0, 0), blue = RGB(0, 0, 200);
-  const PictureSystem system = RealPictureSystem();
+  const PictureEdge edge;
   const RECT all{0, 0, 4, 2};
   const RECT left{0, 0, 2, 2};
   std::shared_ptr<PictureSurface> surface;
@@ -39,29 +38,28 @@ class Surface : public ::testing::Test {
 };
 
 TEST_F(Surface, StartsInTheMenuColourAndSavesAndRestoresAnArea) {
-  EXPECT_EQ(4, surface->Size().cx);
-  EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), surface->Background());
   for (COLORREF c : Pixels()) EXPECT_EQ(::GetSysColor(COLOR_MENU), c);
 
-  ASSERT_TRUE(surface->Render(system, still.get(), all, nullptr));
+  ASSERT_TRUE(surface->Render(edge, still.get(), all, nullptr));
   EXPECT_EQ(red, At(Pixels(), 4, 0, 0));
   EXPECT_EQ(blue, At(Pixels(), 4, 0, 1));
 
   EXPECT_FALSE(surface->RestoreArea(left, nullptr)) << "nothing saved yet";
   ASSERT_TRUE(surface->SaveArea(left, nullptr));
-  surface->SetBackground(RGB(0, 250, 0));
-  for (COLORREF c : Pixels()) EXPECT_EQ(RGB(0, 250, 0), c);
+  const COLORREF background = ::GetSysColor(COLOR_BTNFACE);
+  ASSERT_TRUE(surface->FillWholeBackground(nullptr));
+  for (COLORREF c : Pixels()) EXPECT_EQ(background, c);
   ASSERT_TRUE(surface->RestoreArea(left, nullptr));
   const std::vector<COLORREF> pixels = Pixels();
   EXPECT_EQ(red, At(pixels, 4, 1, 0));
   EXPECT_EQ(blue, At(pixels, 4, 1, 1));
-  EXPECT_EQ(RGB(0, 250, 0), At(pixels, 4, 2, 0));
+  EXPECT_EQ(background, At(pixels, 4, 2, 0));
   EXPECT_FALSE(surface->RestoreArea(left, nullptr)) << "a saved area is put back once";
 }
 
 TEST_F(Surface, StoppedSessionCanNoLongerDraw) {
   std::atomic<bool> stopped{false};
-  ASSERT_TRUE(surface->Render(system, still.get(), all, &stopped));
+  ASSERT_TRUE(surface->Render(edge, still.get(), all, &stopped));
   ASSERT_TRUE(surface->SaveArea(left, &stopped));
   const std::vector<COLORREF> before = Pixels();
 
@@ -69,7 +67,7 @@ TEST_F(Surface, StoppedSessionCanNoLongerDraw) {
   EXPECT_FALSE(surface->FillBackground(left, &stopped));
   EXPECT_FALSE(surface->FillWholeBackground(&stopped));
   EXPECT_FALSE(surface->SaveArea(all, &stopped));
-  EXPECT_FALSE(surface->Render(system, still.get(), left, &stopped));
+  EXPECT_FALSE(surface->Render(edge, still.get(), left, &stopped));
   EXPECT_FALSE(surface->RestoreArea(left, &stopped));
   EXPECT_FALSE(surface->Invalidate(::GetDesktopWindow(), &stopped));
   EXPECT_EQ(before, Pixels());

@@ -57,8 +57,6 @@ void RegisterFrameClass() {
   ::RegisterClassExA(&wc);
 }
 
-Steering* g_steering = nullptr;  // the test's steering, if any
-
 }  // namespace
 
 // ------------------------------------------------------------------------------------ test window
@@ -142,6 +140,46 @@ Bytes TwoToneBmp(int width, int height, COLORREF top, COLORREF bottom) {
   return out;
 }
 
+std::vector<COLORREF> PaintedBy(int width, int height, const std::function<void(HDC)>& paint) {
+  // A top-down 32-bit DIB section: its bits are the pixels, row by row from the top.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  BitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+  std::vector<COLORREF> pixels;
+  if (!bitmap || !dc || bits == nullptr) {
+    ADD_FAILURE() << "no bitmap to paint into";
+    return pixels;
+  }
+  HGDIOBJ previous = ::SelectObject(dc.get(), bitmap.get());
+  BrushHandle unpainted(::CreateSolidBrush(kUnpainted));
+  const RECT all{0, 0, width, height};
+  ::FillRect(dc.get(), &all, unpainted.get());
+  paint(dc.get());
+  ::GdiFlush();
+  ::SelectObject(dc.get(), previous);
+  const auto* quad = static_cast<const RGBQUAD*>(bits);
+  for (int i = 0; i < width * height; ++i)
+    pixels.push_back(RGB(quad[i].rgbRed, quad[i].rgbGreen, quad[i].rgbBlue));
+  return pixels;
+}
+
+std::vector<COLORREF> Painted(const CPictureExWnd& picture, int width, int height) {
+  if (width == 0) {
+    width = picture.GetPictureSize().cx;
+    height = picture.GetPictureSize().cy;
+  }
+  return PaintedBy(width, height, [&](HDC dc) {
+    ::SendMessageA(picture.m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  });
+}
+
 bool LoadBytes(CPictureExWnd& picture, const Bytes& bytes) {
   GlobalMemoryHandle block = CopyToMovableBlock(bytes.data(), static_cast<DWORD>(bytes.size()));
   if (!block) return false;
@@ -154,7 +192,6 @@ Steering::Steering() {
   m_step = ::CreateSemaphoreA(nullptr, 0, 1000, nullptr);
   m_blocked = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
   m_release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  g_steering = this;
 }
 
 Steering::~Steering() {
@@ -164,13 +201,19 @@ Steering::~Steering() {
     ::WaitForSingleObject(thread, 10000);
     ::CloseHandle(thread);
   }
-  g_steering = nullptr;
   ::CloseHandle(m_step);
   ::CloseHandle(m_blocked);
   ::CloseHandle(m_release);
 }
 
-PictureSystem Steering::System() { return {&Steering::Render, &Steering::WaitForFrame, &Steering::WaitForThread}; }
+PictureEdge Steering::Edge() {
+  PictureEdge edge;
+  edge.renderPicture = &Steering::Render;
+  edge.waitForFrame = &Steering::WaitForFrame;
+  edge.waitForThread = &Steering::WaitForThread;
+  edge.context = this;
+  return edge;
+}
 
 std::size_t Steering::WaitCount() const {
   std::lock_guard<std::mutex> hold(m_lock);
@@ -222,9 +265,8 @@ std::size_t Steering::DrawsBy(DWORD thread) const {
   return n;
 }
 
-HRESULT Steering::Render(IPicture* picture, HDC dc, int x, int y, int cx, int cy) {
-  Steering* self = g_steering;
-  if (!self) return RealPictureSystem().renderPicture(picture, dc, x, y, cx, cy);
+HRESULT Steering::Render(void* context, IPicture* picture, HDC dc, int x, int y, int cx, int cy) {
+  auto* self = static_cast<Steering*>(context);
   bool block = false;
   {
     std::lock_guard<std::mutex> hold(self->m_lock);
@@ -238,12 +280,11 @@ HRESULT Steering::Render(IPicture* picture, HDC dc, int x, int y, int cx, int cy
     std::lock_guard<std::mutex> hold(self->m_lock);
     self->m_draws.push_back({::GetCurrentThreadId(), RECT{x, y, x + cx, y + cy}});
   }
-  return self->m_real.renderPicture(picture, dc, x, y, cx, cy);
+  return RealRenderPicture(nullptr, picture, dc, x, y, cx, cy);
 }
 
-DWORD Steering::WaitForFrame(HANDLE exitEvent, DWORD milliseconds) {
-  Steering* self = g_steering;
-  if (!self) return ::WaitForSingleObject(exitEvent, milliseconds);
+DWORD Steering::WaitForFrame(void* context, HANDLE exitEvent, DWORD milliseconds) {
+  auto* self = static_cast<Steering*>(context);
   bool hold;
   {
     std::lock_guard<std::mutex> guard(self->m_lock);
@@ -256,9 +297,8 @@ DWORD Steering::WaitForFrame(HANDLE exitEvent, DWORD milliseconds) {
   return r == WAIT_OBJECT_0 ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
-DWORD Steering::WaitForThread(HANDLE thread, DWORD milliseconds) {
-  Steering* self = g_steering;
-  if (!self) return ::WaitForSingleObject(thread, milliseconds);
+DWORD Steering::WaitForThread(void* context, HANDLE thread, DWORD milliseconds) {
+  auto* self = static_cast<Steering*>(context);
   HANDLE copy = nullptr;
   ::DuplicateHandle(::GetCurrentProcess(), thread, ::GetCurrentProcess(), &copy, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);

@@ -6,12 +6,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
 #include "GifBuilder.h"
+#include "widgets/PictureEdge.h"
 #include "widgets/PictureExWnd.h"
-#include "widgets/PictureSystem.h"
 
 namespace picturetest {
 
@@ -56,12 +57,22 @@ Bytes TwoToneBmp(int width, int height, COLORREF top, COLORREF bottom);
 // Copies the bytes into a movable global block and loads them.
 bool LoadBytes(CPictureExWnd& picture, const Bytes& bytes);
 
+// A colour no test picture uses: where nothing was painted.
+constexpr COLORREF kUnpainted = RGB(1, 2, 3);
+
+// What `paint` draws into a `width` x `height` bitmap filled with kUnpainted, row by row from the
+// top.
+std::vector<COLORREF> PaintedBy(int width, int height, const std::function<void(HDC)>& paint);
+// What the control paints (WM_PRINTCLIENT) into a bitmap of its picture's size, or of `width` x
+// `height` when given.
+std::vector<COLORREF> Painted(const CPictureExWnd& picture, int width = 0, int height = 0);
+
 // The colour of pixel (x, y) in a row-major copy of a surface `width` wide.
 inline COLORREF At(const std::vector<COLORREF>& pixels, int width, int x, int y) {
   return pixels.at(static_cast<std::size_t>(y) * width + x);
 }
 
-// The steered edge. Each test that uses it holds one Steering (at most one at a time).
+// The steered edge: Edge() hands the control entries that record into this Steering.
 class Steering {
  public:
   Steering();
@@ -69,7 +80,7 @@ class Steering {
   Steering(const Steering&) = delete;
   Steering& operator=(const Steering&) = delete;
 
-  static PictureSystem System();
+  PictureEdge Edge();
 
   // Frame waits no longer time out: each Step lets the waiting thread go on to its next wait.
   void HoldFrames() { m_holdFrames = true; }
@@ -103,9 +114,9 @@ class Steering {
   std::size_t DrawsBy(DWORD thread) const;
 
  private:
-  static HRESULT Render(IPicture* picture, HDC dc, int x, int y, int cx, int cy);
-  static DWORD WaitForFrame(HANDLE exitEvent, DWORD milliseconds);
-  static DWORD WaitForThread(HANDLE thread, DWORD milliseconds);
+  static HRESULT Render(void* context, IPicture* picture, HDC dc, int x, int y, int cx, int cy);
+  static DWORD WaitForFrame(void* context, HANDLE exitEvent, DWORD milliseconds);
+  static DWORD WaitForThread(void* context, HANDLE thread, DWORD milliseconds);
 
   mutable std::mutex m_lock;
   std::vector<DWORD> m_waits;
@@ -117,7 +128,6 @@ class Steering {
   HANDLE m_step = nullptr;      // semaphore: one count per Step
   HANDLE m_blocked = nullptr;   // set when a draw has blocked
   HANDLE m_release = nullptr;   // manual-reset: blocked draws go on
-  const PictureSystem m_real = RealPictureSystem();
 };
 
 }  // namespace picturetest

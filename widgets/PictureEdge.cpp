@@ -1,21 +1,15 @@
-#include "widgets/PictureSystem.h"
+#include "widgets/PictureEdge.h"
 
-namespace {
-
-HRESULT RenderWholePicture(IPicture* picture, HDC dc, int x, int y, int cx, int cy) {
+HRESULT RealRenderPicture(void*, IPicture* picture, HDC dc, int x, int y, int cx, int cy) {
   const SIZE extent = HimetricExtent(picture);
   // The source rectangle runs bottom-up in HIMETRIC: starting at the full height with a negative
   // height is what draws the picture the right way up.
   return picture->Render(dc, x, y, cx, cy, 0, extent.cy, extent.cx, -extent.cy, nullptr);
 }
 
-DWORD WaitForObject(HANDLE handle, DWORD milliseconds) {
+DWORD RealWaitForObject(void*, HANDLE handle, DWORD milliseconds) {
   return ::WaitForSingleObject(handle, milliseconds);
 }
-
-}  // namespace
-
-PictureSystem RealPictureSystem() { return {&RenderWholePicture, &WaitForObject, &WaitForObject}; }
 
 SIZE HimetricExtent(IPicture* picture) {
   OLE_XSIZE_HIMETRIC width = 0;
