@@ -4,12 +4,14 @@
 # when something is missing.
 #   setup-deps.sh               the project's packages
 #   setup-deps.sh PACKAGE...    only these (scripts/clean-room.sh brings debootstrap this way)
+# The same names serve Debian 12 and 13: libclang-rt-dev is the runtime of whichever clang is the
+# release's default (14 on Debian 12, 19 on Debian 13), as clang itself is.
 # The artwork is drawn with fonts-open-sans and fonts-liberation only;
 # fonts-liberation2 and fonts-dejavu-extra are here so that the artwork check can show that other
 # fonts on the machine (these win fontconfig's match for the same family names) change no byte.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   libboost-dev libboost-thread-dev libboost-date-time-dev libboost-chrono-dev
   googletest libgtest-dev libbenchmark-dev libgif-dev
