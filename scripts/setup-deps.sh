@@ -6,9 +6,9 @@
 #   setup-deps.sh PACKAGE...    only these (scripts/clean-room.sh brings debootstrap this way)
 # The same names serve Debian 12 and 13: libclang-rt-dev is the runtime of whichever clang is the
 # release's default (14 on Debian 12, 19 on Debian 13), as clang itself is.
-# The artwork is drawn with fonts-open-sans and fonts-liberation only;
-# fonts-liberation2 and fonts-dejavu-extra are here so that the artwork check can show that other
-# fonts on the machine (these win fontconfig's match for the same family names) change no byte.
+# The artwork is drawn with fonts-open-sans and fonts-liberation only; fonts-dejavu-core is the
+# other font the artwork check hands those families to, to show that the machine's font
+# configuration changes no byte.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-dev
@@ -16,8 +16,7 @@ packages=(
   libboost-dev libboost-thread-dev libboost-date-time-dev libboost-chrono-dev
   googletest libgtest-dev libbenchmark-dev libgif-dev
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick gifsicle
-  icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation
-  fonts-liberation2 fonts-dejavu-extra
+  icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation fonts-dejavu-core
   dpkg-dev python3
   wixl msitools zip
 )
