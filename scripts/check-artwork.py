@@ -434,7 +434,7 @@ def check_reproduces(out):
         return "compared byte for byte: the same bytes, drawn with %s" % here[0]
     expect(here != committed, "regenerated files differ from the committed ones, although this machine draws "
                               "with what drew them: %s" % differ)
-    changed = ["%s (committed: %s)" % (mine, theirs) for mine, theirs in zip(here, committed) if mine != theirs]
+    changed = [stack.difference(mine, theirs) for mine, theirs in zip(here, committed) if mine != theirs]
     failures, largest = [], (0, "")
     for f in differ:
         try:
@@ -443,7 +443,7 @@ def check_reproduces(out):
             failures.append("%s: %s" % (f, error))
             continue
         if value > largest[0]:
-            largest = (value, "%s %s" % (f, where))
+            largest = (value, " ".join(part for part in (f, where) if part))
     drawn = "; ".join(changed) if len(here) == len(committed) else "%s" % here
     expect(not failures, "the regenerated pictures show something else than the committed ones: %s. "
                          "(Not compared byte for byte: this machine draws with %s.)" % ("; ".join(failures), drawn))

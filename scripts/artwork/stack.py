@@ -52,6 +52,19 @@ def describe():
     return lines
 
 
+def difference(here, committed):
+    """One record line against the committed one, in few words."""
+    kind, _, mine = here.partition(" ")
+    _, _, theirs = committed.partition(" ")
+    if kind == "font":
+        return "another file for %s" % mine.split(":")[0]
+    if kind == "zlib":
+        return "zlib %s (committed: %s)" % (mine, theirs)
+    if kind == "renderer":
+        return "%s (committed: %s)" % (mine.replace(" version", ""), theirs.split()[-1])
+    return "%s (committed: %s)" % (mine, theirs.split()[-1])
+
+
 def write(root):
     path = os.path.join(root, RECORD)
     os.makedirs(os.path.dirname(path), exist_ok=True)
