@@ -35,7 +35,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from artwork import compare, fonts, gif, stack  # noqa: E402
 from artwork.catalogue import (BUSY_COLOURS, BUSY_DELAY, BUSY_DISPOSAL, BUSY_FRAMES, BUSY_GIF,  # noqa: E402
                                BUSY_GIF_ID, BUSY_SIZE, DPI_SETS, ICON_SIZES, ICONS, PICTURES)
-from artwork.raster import read_bmp24, read_ico  # noqa: E402
+from artwork.raster import Image, read_bmp24, read_ico  # noqa: E402
 from artwork.resfile import RT, read_dialog, read_group_icon, read_menu, read_res  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -454,6 +454,32 @@ def check_reproduces(out):
                                                      compare.TOLERANCE, largest[0], largest[1] or "none"))
 
 
+def check_tolerance_comparison():
+    """The comparison used where another renderer draws: a picture moved by one pixel (as small
+    text moves) passes it; the same picture with a word painted over, or with its colours
+    swapped, fails it. Checked here on every machine, since where the bytes match it is not used."""
+    reference = read_bmp24(read(os.path.join(RES, "bitmaps", "what-is-this-120.bmp")))
+    w, h = reference.width, reference.height
+
+    def changed(pixel):
+        out = bytearray(reference.rgba)
+        for y in range(h):
+            for x in range(w):
+                out[(y * w + x) * 4:(y * w + x) * 4 + 4] = pixel(x, y)
+        return Image(w, h, out)
+
+    white = bytes((255, 255, 255, 255))
+    moved = changed(lambda x, y: reference.pixel(x - 1, y) if x > 0 else white)
+    erased = changed(lambda x, y: white if 50 <= x < 70 and y < 12 else reference.pixel(x, y))
+    swapped = changed(lambda x, y: bytes(reference.pixel(x, y)[i] for i in (2, 1, 0, 3)))
+    value, _, _ = compare.difference(reference, moved)
+    expect(value <= compare.TOLERANCE, "moved by one pixel, it differs by %.0f" % value)
+    for name, broken in (("a word painted over", erased), ("its colours swapped", swapped)):
+        found, _, _ = compare.difference(reference, broken)
+        expect(found > compare.TOLERANCE, "with %s it passes (%.0f)" % (name, found))
+    return "moved by one pixel %.0f of 255, broken %s" % (value, "above %d" % compare.TOLERANCE)
+
+
 HOSTILE = "DejaVu Sans"
 
 
@@ -522,6 +548,8 @@ def main():
     checks.run("Sivrel.rc compiles", compiled)
     if resources:
         checks.run("compiled menu, templates, icons, bitmaps, GIF, version, manifest", check_compiled, resources)
+    checks.run("the comparison used with another renderer tells a moved picture from a broken one",
+               check_tolerance_comparison)
     if args.reproduce:
         regenerated = []
         checks.run("regeneration from res/art/ runs", lambda: regenerated.append(regenerate(work)))
