@@ -11,6 +11,8 @@
   the committed files; compiled with windres, the menu, both dialog templates, the icon groups,
   bitmaps, the "GIF" resource, version and manifest are what they must be, and there is no
   icon, string table or accelerator table 201;
+- the tolerance comparison (artwork/compare.py) passes a picture moved by one pixel and fails
+  one with a word painted over or its colours swapped;
 - with --reproduce, regenerating from res/art/ reproduces the committed files (needs rsvg-convert
   and the fonts named in artwork/fonts.py): byte for byte where this machine draws with what
   res/art/drawn-with.txt records, otherwise showing the same within artwork/compare.py's
