@@ -1,6 +1,7 @@
-# Boost for the Windows tree: Debian's Boost headers, and Boost.Thread's win32 sources from
-# Debian's boost1.74 source package compiled into a static library. (The header-only pthread
-# flavour aborts under winpthreads because its monotonic condition attribute is refused.)
+# Boost for the Windows tree: Debian's Boost headers, and Boost.Thread's win32 sources from the
+# source package of those headers (boost1.74 on Debian 12, boost1.83 on Debian 13) compiled into a
+# static library. (The header-only pthread flavour aborts under winpthreads because its monotonic
+# condition attribute is refused.)
 # Boost.Chrono, Boost.System and Boost.Date_Time are used header-only.
 set(SIVREL_BOOST_HEADERS /usr/include/boost CACHE PATH "Debian's Boost headers")
 if(NOT EXISTS ${SIVREL_BOOST_HEADERS}/version.hpp)
@@ -15,7 +16,7 @@ if(NOT EXISTS ${_boost_inc}/boost)
 endif()
 
 execute_process(
-  COMMAND ${CMAKE_SOURCE_DIR}/scripts/fetch-boost-thread-src.sh
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/fetch-boost-thread-src.sh ${SIVREL_BOOST_HEADERS}
   OUTPUT_VARIABLE _thread_src OUTPUT_STRIP_TRAILING_WHITESPACE
   RESULT_VARIABLE _fetch_result)
 if(NOT _fetch_result EQUAL 0 OR NOT EXISTS ${_thread_src}/win32/thread.cpp)

@@ -9,6 +9,7 @@
 #include "korvex/ControlCommand.h"
 #include "korvex/PipeProtocol.h"
 #include "korvex/PipeServer.h"
+#include "korvex/SessionPipe.h"
 #include "korvex/Scenario.h"
 #include "korvex/SimulatedService.h"
 #include "service/GetService.h"

@@ -3,6 +3,8 @@
 // whole job, and the tests' way in through the real pipe.
 #include <string>
 
+#include "korvex/SessionPipe.h"
+
 namespace korvex {
 
 enum class SendResult {

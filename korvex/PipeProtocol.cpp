@@ -2,8 +2,9 @@
 
 namespace korvex {
 
-bool ControlPipePath(const char* override, std::string* path, std::string* error) {
-  std::string name = kDefaultPipeName;
+bool ControlPipePath(const char* override, std::uint32_t session, std::string* path,
+                     std::string* error) {
+  std::string name = std::string(kDefaultPipeName) + ".session" + std::to_string(session);
   if (override && *override) {
     name = override;
     bool plain = name.size() <= 100;

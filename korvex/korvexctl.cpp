@@ -1,4 +1,4 @@
-// korvexctl: sends one command to the running Korvex simulator and prints its answer.
+// korvexctl: sends one command to the Korvex simulator of its own session and prints its answer.
 // Exit codes: 0 answered, 1 the command was refused, 2 no simulator or no exchange possible.
 #include <windows.h>
 
@@ -8,6 +8,7 @@
 #include "korvex/ControlCommand.h"
 #include "korvex/PipeClient.h"
 #include "korvex/PipeProtocol.h"
+#include "korvex/SessionPipe.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
   std::string reply;
   switch (korvex::SendToPipe(path, line, kTimeoutMs, &reply, &error)) {
     case korvex::SendResult::NoSimulator:
-      return Fail(2, "no Korvex simulator is running (nothing serves " + path +
+      return Fail(2, "no Korvex simulator is running in this session (nothing serves " + path +
                          "; it runs inside the client that loaded Korvex.dll)");
     case korvex::SendResult::Failed:
       return Fail(2, error);

@@ -1,23 +1,25 @@
 #!/usr/bin/env bash
-# Runs the README's two commands on a fresh Debian 12 machine: a debootstrap root (minbase, nothing
-# else installed) holding a clean clone of HEAD at /work/main and a copy of shared/ at /work/shared,
-# as CI lays them out. Inside, as root: scripts/test.sh in full, then scripts/run.sh --shot. So
-# whatever the project needs and setup-deps.sh does not install shows here, and not first on a
-# newcomer's machine. A developer's tool, not part of CI: it takes about as long as a full test run
-# plus the download of every package.
-#   clean-room.sh [--after SECONDS] [--keep] [--refresh]
-#     --after N   take the screenshot N seconds after the client starts (default 12)
-#     --keep      leave the root and its build behind for a look (its path is printed)
-#     --refresh   build the cached bare root anew
-# Prints the test command's summary and where the screenshot and logs are (build/clean-room/), and
-# exits non-zero when either command fails. Only the bare root is cached, as a tarball under
-# ~/.cache/sivrel; the project's build always starts from nothing. Needs root (re-runs itself under
-# sudo otherwise) and Debian's archive.
+# Runs the README's two commands on a fresh Debian machine of a given release (12 "bookworm" by
+# default, or 13 "trixie"): a debootstrap root (minbase, nothing else installed) holding a clean
+# clone of HEAD at /work/main and a copy of shared/ at /work/shared, as CI lays them out. Inside, as
+# root: scripts/test.sh in full, then scripts/run.sh --shot. So whatever the project needs and
+# setup-deps.sh does not install shows here, and not first on a newcomer's machine. A developer's
+# tool, not part of CI: it takes about as long as a full test run plus the download of every
+# package.
+#   clean-room.sh [--release NAME] [--after SECONDS] [--keep] [--refresh]
+#     --release NAME  the Debian release to build the root from: bookworm (default) or trixie
+#     --after N       take the screenshot N seconds after the client starts (default 12)
+#     --keep          leave the root and its build behind for a look (its path is printed)
+#     --refresh       build the cached bare root anew
+# Prints the test command's summary and where the screenshot and logs are
+# (build/clean-room/RELEASE/), and exits non-zero when either command fails. Only the bare root is
+# cached, as a tarball per release under ~/.cache/sivrel; the project's build always starts from
+# nothing. Needs root (re-runs itself under sudo otherwise) and Debian's archive.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 self="$here/$(basename "${BASH_SOURCE[0]}")"
-suite=bookworm
+releases="bookworm trixie"
 mirror=http://deb.debian.org/debian
 
 # ---------------------------------------------------------------- inside: the chroot's own namespaces
@@ -68,16 +70,23 @@ if [ "$(id -u)" -ne 0 ]; then
   exec sudo env ${SIVREL_JOBS:+SIVREL_JOBS="$SIVREL_JOBS"} "$self" "$@"
 fi
 after=12
+suite=bookworm
 keep=0
 refresh=0
 while [ $# -gt 0 ]; do
   case "$1" in
+    --release) suite="${2:-}"; shift 2;;
     --after) after="$2"; shift 2;;
     --keep) keep=1; shift;;
     --refresh) refresh=1; shift;;
-    *) echo "usage: clean-room.sh [--after SECONDS] [--keep] [--refresh]" >&2; exit 2;;
+    *) echo "usage: clean-room.sh [--release bookworm|trixie] [--after SECONDS] [--keep] [--refresh]" >&2
+       exit 2;;
   esac
 done
+case " $releases " in
+  *" $suite "*) ;;
+  *) echo "clean-room: release '$suite' is not one of: $releases" >&2; exit 2;;
+esac
 
 commit="$(git -C "$root" rev-parse HEAD)"
 if [ -n "$(git -C "$root" status --porcelain)" ]; then
@@ -86,7 +95,7 @@ fi
 "$root/scripts/setup-deps.sh" debootstrap
 cache="${XDG_CACHE_HOME:-$HOME/.cache}/sivrel"
 bare="$cache/clean-room-$suite-minbase-$(dpkg --print-architecture).tar.gz"
-out="$root/build/clean-room"
+out="$root/build/clean-room/$suite"
 
 work="$(mktemp -d "${TMPDIR:-/var/tmp}/sivrel-clean-room.XXXXXX")"
 r="$work/root"
@@ -122,12 +131,31 @@ else
 fi
 
 # What an installed machine has and a bare root lacks: the archive's updates and security suites,
-# name resolution, and (a chroot has no init) no services started by package scripts.
-cat >"$r/etc/apt/sources.list" <<EOF
+# name resolution, and (a chroot has no init) no services started by package scripts. The sources
+# are written as that release's installer writes them: one-line entries in sources.list on
+# Debian 12, a deb822 debian.sources file on Debian 13.
+rm -f "$r/etc/apt/sources.list" "$r/etc/apt/sources.list.d/"*
+if [ "$suite" = bookworm ]; then
+  cat >"$r/etc/apt/sources.list" <<EOF
 deb $mirror $suite main
 deb $mirror $suite-updates main
 deb http://deb.debian.org/debian-security $suite-security main
 EOF
+else
+  cat >"$r/etc/apt/sources.list.d/debian.sources" <<EOF
+Types: deb
+URIs: $mirror
+Suites: $suite $suite-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb
+URIs: http://deb.debian.org/debian-security
+Suites: $suite-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+fi
 cp /etc/resolv.conf "$r/etc/resolv.conf"
 printf '#!/bin/sh\nexit 101\n' >"$r/usr/sbin/policy-rc.d"
 chmod 755 "$r/usr/sbin/policy-rc.d"

@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Brings Boost.Thread's Windows sources from Debian's boost1.74 source package into a cache outside
-# the build tree, so a fresh clone does not download them again. Debian ships no mingw Boost, and the
-# header-only pthread flavour aborts under winpthreads, so the win32 flavour is compiled by our build.
+# Brings Boost.Thread's Windows sources into a cache outside the build tree, so a fresh clone does
+# not download them again. Debian ships no mingw Boost, and the header-only pthread flavour aborts
+# under winpthreads, so the win32 flavour is compiled by our build. The sources must be those of the
+# installed Boost headers, so the source package is the one that built them: boost1.74 on Debian 12,
+# boost1.83 on Debian 13 (whatever package owns /usr/include/boost/version.hpp says).
 #
 # The system's apt configuration is left untouched: we write a sources list of our own that adds the
 # deb-src type for the Debian archive the machine is already configured with.
 #
-# Usage: fetch-boost-thread-src.sh  -> prints the path of the unpacked libs/thread/src folder
+# Usage: fetch-boost-thread-src.sh [HEADERS]  -> prints the path of the unpacked libs/thread/src
+#   folder; HEADERS is the Boost header folder the build uses (default /usr/include/boost)
 set -euo pipefail
-cache="${XDG_CACHE_HOME:-$HOME/.cache}/sivrel/boost1.74"
+headers="${1:-/usr/include/boost}"
+owner="$(dpkg-query -S "$(realpath "$headers/version.hpp")" 2>/dev/null | head -n 1 | cut -d: -f1)" || true
+[ -n "$owner" ] || { echo "no Debian package owns $headers/version.hpp (install libboost-dev)" >&2; exit 1; }
+source_package="$(dpkg-query -W -f='${source:Package}' "$owner")"
+case "$source_package" in
+  boost1.[0-9]*) ;;
+  *) echo "$headers comes from $owner, not from a boost1.NN source package" >&2; exit 1;;
+esac
+cache="${XDG_CACHE_HOME:-$HOME/.cache}/sivrel/$source_package"
 out="$cache/src/libs/thread/src"
 if [ -f "$out/win32/thread.cpp" ] && [ -f "$out/future.cpp" ]; then
   echo "$out"; exit 0
@@ -44,8 +55,8 @@ aptopts=(-o Dir::Etc::SourceList="$list" -o Dir::Etc::SourceParts=/dev/null
          -o Dir::State::Lists="$cache/apt/lists" -o Dir::Cache="$cache/apt"
          -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
 apt-get "${aptopts[@]}" -qq update
-( cd "$cache/dl" && apt-get "${aptopts[@]}" -qq source --download-only boost1.74 )
-tarball=$(ls "$cache"/dl/boost1.74_*.orig.tar.* | head -n 1)
+( cd "$cache/dl" && apt-get "${aptopts[@]}" -qq source --download-only "$source_package" )
+tarball=$(ls "$cache/dl/${source_package}"_*.orig.tar.* | head -n 1)
 rm -rf "$cache/src.tmp" && mkdir -p "$cache/src.tmp"
 tar -xf "$tarball" -C "$cache/src.tmp" --wildcards '*/libs/thread/src/*' '*/LICENSE_1_0.txt'
 top=$(ls "$cache/src.tmp" | head -n 1)

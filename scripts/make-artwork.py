@@ -5,7 +5,8 @@
 
 Writes res/icons/*.ico, res/bitmaps/*.bmp, res/gif/busy.gif and docs/contact-sheet.png
 under DIR (default: the repository), so the check can regenerate into a scratch folder and
-compare. Needs rsvg-convert (librsvg2-bin), fc-match (fontconfig) and the fonts artwork/fonts.py names
+compare, and with them res/art/drawn-with.txt: the renderer, libraries, fonts and zlib that drew
+them (artwork/stack.py). --only draws and writes only those parts (and the record). Needs rsvg-convert (librsvg2-bin), fc-match (fontconfig) and the fonts artwork/fonts.py names
 (fonts-open-sans, fonts-liberation); other installed fonts are never seen.
 The outputs are committed: building the program never runs this.
 """
@@ -17,7 +18,7 @@ from concurrent.futures import ThreadPoolExecutor
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from artwork import busy, contact_sheet  # noqa: E402
+from artwork import busy, contact_sheet, stack  # noqa: E402
 from artwork.fonts import FontError  # noqa: E402
 from artwork.catalogue import BUSY_GIF, DPI_SETS, ICON_SIZES, ICONS, PICTURES  # noqa: E402
 from artwork.raster import write_bmp24, write_ico  # noqa: E402
@@ -57,10 +58,15 @@ def main():
     require_tools()
     res = os.path.join(args.out, "res")
 
+    sheet = "sheet" in parts
     with ThreadPoolExecutor(max_workers=2) as pool:
-        icon_images = dict(zip((icon.stem for icon in ICONS), pool.map(render_icon, ICONS)))
-        jobs = [(p, dpi) for p in PICTURES for dpi in DPI_SETS]
-        pictures = dict(zip(((p.stem, dpi) for p, dpi in jobs), pool.map(lambda job: render_picture(*job), jobs)))
+        icon_images, pictures = {}, {}
+        if "icons" in parts or sheet:
+            icon_images = dict(zip((icon.stem for icon in ICONS), pool.map(render_icon, ICONS)))
+        if "bitmaps" in parts or sheet:
+            jobs = [(p, dpi) for p in PICTURES for dpi in DPI_SETS]
+            pictures = dict(zip(((p.stem, dpi) for p, dpi in jobs),
+                                pool.map(lambda job: render_picture(*job), jobs)))
 
     if "icons" in parts:
         for icon in ICONS:
@@ -69,13 +75,16 @@ def main():
         for picture in PICTURES:
             for dpi in DPI_SETS:
                 write(os.path.join(res, picture.file(dpi)), write_bmp24(pictures[(picture.stem, dpi)]))
-    with open(os.path.join(ART, "gif", "busy.svg"), encoding="utf-8") as f:
-        animation = busy.build(f.read())
+    animation = None
+    if "gif" in parts or sheet:
+        with open(os.path.join(ART, "gif", "busy.svg"), encoding="utf-8") as f:
+            animation = busy.build(f.read())
     if "gif" in parts:
         write(os.path.join(res, BUSY_GIF), animation)
-    if "sheet" in parts:
+    if sheet:
         write(os.path.join(args.out, "docs", "contact-sheet.png"),
               contact_sheet.build(icon_images, pictures, animation))
+    stack.write(args.out)
 
 
 if __name__ == "__main__":

@@ -4,20 +4,21 @@
 # when something is missing.
 #   setup-deps.sh               the project's packages
 #   setup-deps.sh PACKAGE...    only these (scripts/clean-room.sh brings debootstrap this way)
-# The artwork is drawn with fonts-open-sans and fonts-liberation only;
-# fonts-liberation2 and fonts-dejavu-extra are here so that the artwork check can show that other
-# fonts on the machine (these win fontconfig's match for the same family names) change no byte.
+# The same names serve Debian 12 and 13: libclang-rt-dev is the runtime of whichever clang is the
+# release's default (14 on Debian 12, 19 on Debian 13), as clang itself is.
+# The artwork is drawn with fonts-open-sans and fonts-liberation only; fonts-dejavu-core is the
+# other font the artwork check hands those families to, to show that the machine's font
+# configuration changes no byte.
 # softhsm2 and libengine-pkcs11-openssl let the signing test keep its throwaway key in a token,
 # as a company keeps its code-signing key.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   libboost-dev libboost-thread-dev libboost-date-time-dev libboost-chrono-dev
   googletest libgtest-dev libbenchmark-dev libgif-dev
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick gifsicle
-  icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation
-  fonts-liberation2 fonts-dejavu-extra
+  icoutils librsvg2-bin fontconfig fonts-open-sans fonts-liberation fonts-dejavu-core
   dpkg-dev python3
   wixl msitools zip osslsigncode openssl softhsm2 libengine-pkcs11-openssl
 )

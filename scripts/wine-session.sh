@@ -79,8 +79,11 @@ fi
 # Every process runs on a virtual desktop named Default. Naming it only on explorer's command line
 # is not enough: the first window of any process (explorer's own included) starts Wine's desktop
 # process for "Default", and without these keys that one is a plain desktop without a taskbar.
+# Wine 8 gives a virtual desktop its shell (the taskbar with the notification area) unasked;
+# Wine 10 only to a desktop whose EnableShell is set, and otherwise puts the icons in a small tray
+# window of its own, where nothing of the taskbar's is (to Wine 8 the value changes nothing).
 settings="$(mktemp --suffix=.reg)"
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n' \
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\Default]\r\n"EnableShell"=dword:00000001\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n' \
   "$dpi" "$size" >"$settings"
 wine reg import "$(winepath -w "$settings" 2>/dev/null)" >/dev/null 2>&1
 rm -f "$settings"

@@ -137,12 +137,23 @@ TEST(PipeProtocol, RepliesRoundTripAndGarbleIsRecognised) {
   EXPECT_EQ(answer.text, "no");
   EXPECT_FALSE(korvex::DecodeReply("okay", &answer));
   EXPECT_FALSE(korvex::DecodeReply("fine\ntext", &answer));
+}
 
+// Each session's simulator has a pipe of its own; an explicit name is taken as it is, in any
+// session.
+TEST(PipeProtocol, ThePipeIsTheSessionsOwnUnlessNamed) {
   std::string path, error;
-  ASSERT_TRUE(korvex::ControlPipePath(nullptr, &path, &error));
-  EXPECT_EQ(path, "\\\\.\\pipe\\korvex-simulator");
-  ASSERT_TRUE(korvex::ControlPipePath("test-42_a.b", &path, &error));
+  ASSERT_TRUE(korvex::ControlPipePath(nullptr, 1, &path, &error));
+  EXPECT_EQ(path, "\\\\.\\pipe\\korvex-simulator.session1");
+  ASSERT_TRUE(korvex::ControlPipePath("", 0, &path, &error));
+  EXPECT_EQ(path, "\\\\.\\pipe\\korvex-simulator.session0");
+  ASSERT_TRUE(korvex::ControlPipePath(nullptr, 4294967295u, &path, &error));
+  EXPECT_EQ(path, "\\\\.\\pipe\\korvex-simulator.session4294967295");
+  ASSERT_TRUE(korvex::ControlPipePath("test-42_a.b", 1, &path, &error));
   EXPECT_EQ(path, "\\\\.\\pipe\\test-42_a.b");
-  EXPECT_FALSE(korvex::ControlPipePath("..\\other", &path, &error));
+  ASSERT_TRUE(korvex::ControlPipePath("test-42_a.b", 2, &path, &error));
+  EXPECT_EQ(path, "\\\\.\\pipe\\test-42_a.b");
+  EXPECT_FALSE(korvex::ControlPipePath("..\\other", 1, &path, &error));
   EXPECT_NE(error.find("KORVEX_PIPE"), std::string::npos);
+  EXPECT_FALSE(korvex::ControlPipePath(std::string(101, 'a').c_str(), 1, &path, &error));
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "EventRecorder.h"
 #include "korvex/PipeClient.h"
 #include "korvex/PipeProtocol.h"
+#include "korvex/PipeServer.h"
 #include "service/GetService.h"
 #include "SivrelVersion.h"
 
@@ -398,5 +400,61 @@ TEST(KorvexControlTool, ReportsClearlyWhenNoSimulatorRuns) {
   run = RunTool("calls");
   EXPECT_EQ(run.exitCode, 2u);
   EXPECT_NE(run.err.find("KORVEX_PIPE"), std::string::npos) << run.err;
+  UsePrivatePipe();
+}
+
+// One simulator per session: with fast user switching or on a terminal server every session runs
+// a client, and so a simulator, of its own. Wine runs a single session, so the other sessions'
+// simulators are stood in for by pipes this test serves first under their names (the next
+// session's, session 0's or 2's, and the one machine-wide name all simulators once shared), each
+// answering who it is. Ours must still serve its own session's pipe, korvexctl (started in this
+// session) must reach it and no other, and once ours is gone korvexctl must not turn to another's.
+TEST(KorvexSessionPipe, EachSessionsSimulatorServesItsOwnPipeAndTheToolFindsItsSessions) {
+  SetEnvironmentVariableA(korvex::kPipeNameVariable, nullptr);
+  DWORD session = 0;
+  ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
+  const std::string own = "\\\\.\\pipe\\korvex-simulator.session" + std::to_string(session);
+
+  struct Other {
+    std::string name;
+    std::atomic<int> served{0};
+    korvex::PipeServer server;
+  };
+  std::vector<std::unique_ptr<Other>> others;
+  for (const std::string& name :
+       {std::string("korvex-simulator"), "korvex-simulator.session" + std::to_string(session + 1),
+        "korvex-simulator.session" + std::to_string(session == 0 ? 2 : 0)}) {
+    others.push_back(std::make_unique<Other>());
+    Other& other = *others.back();
+    other.name = name;
+    std::string error;
+    ASSERT_TRUE(other.server.Start("\\\\.\\pipe\\" + name, korvex::kMaxCommandLength,
+                                   [&other](const std::string&, bool) {
+                                     ++other.served;
+                                     return korvex::EncodeReply({true, "answered by " + other.name});
+                                   },
+                                   &error))
+        << name << ": " << error;
+  }
+
+  std::unique_ptr<vesk::IServiceControl, void (*)(vesk::IServiceControl*)> service(
+      GetService(), [](vesk::IServiceControl* s) { s->Release(); });
+  ASSERT_NE(service, nullptr);
+  service->GetVersion();
+  std::string reply, error;
+  ASSERT_EQ(korvex::SendToPipe(own, "calls", 10000, &reply, &error), korvex::SendResult::Replied)
+      << "nothing serves " << own << ": " << error;
+  korvex::Answer answer;
+  ASSERT_TRUE(korvex::DecodeReply(reply, &answer));
+  EXPECT_EQ(answer.text, "GetVersion");
+  ToolRun run = RunTool("calls");
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, "GetVersion\n");
+
+  service.reset();
+  run = RunTool("calls");
+  EXPECT_EQ(run.exitCode, 2u) << run.out;
+  EXPECT_NE(run.err.find("nothing serves " + own + ";"), std::string::npos) << run.err;
+  for (const auto& other : others) EXPECT_EQ(other->served, 0) << "korvexctl reached " << other->name;
   UsePrivatePipe();
 }

@@ -1,5 +1,6 @@
-// Waits until the shell's notification area exists (Shell_TrayWnd with its controls), so that a
-// program started afterwards does not race the shell for its first icon.
+// Waits until the shell's notification area exists (Shell_TrayWnd with its controls) and takes
+// icons (one of its own is added and removed), so that a program started afterwards does not race
+// the shell for its first icon.
 //   wait-for-tray.exe [TIMEOUT_MS]       exit code 0 when it appeared, 1 after the timeout
 //   wait-for-tray.exe hold [TIMEOUT_MS]  the same, then prints "ready" and stays until killed
 // Held, it keeps the Wine virtual desktop up between the test bed's other processes: the
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
                                   nullptr, nullptr, nullptr);
   const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
   bool found = false;
-  while (!(found = NotificationAreaPresent()) &&
+  while (!(found = NotificationAreaPresent() && NotificationAreaTakesIcons(keeper)) &&
          ::GetTickCount64() < deadline) {
     ::Sleep(50);  // polling another process's window: there is nothing to wait on
   }

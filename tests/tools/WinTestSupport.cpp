@@ -1,11 +1,18 @@
 #include "tools/WinTestSupport.h"
 
-#include <commctrl.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 
+#include "res/resource.h"
+
 namespace wintest {
+
+namespace {
+// The class names of the client's windows (framework/WindowImpl.h) begin with this.
+const char kClientClassPrefix[] = "Sivrel:";
+}  // namespace
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   return PumpUntil(done, timeoutMs, [](MSG&) { return false; });
@@ -165,22 +172,28 @@ int ThreadCount() {
   return count;
 }
 
+bool ShellHoldsIcon(HWND owner, UINT id) {
+  NOTIFYICONDATAA probe{};
+  probe.cbSize = sizeof probe;
+  probe.hWnd = owner;
+  probe.uID = id;
+  probe.uFlags = 0;
+  return ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+namespace {
+BOOL CALLBACK CountClientIcons(HWND hWnd, LPARAM lParam) {
+  if (ClassName(hWnd).rfind(kClientClassPrefix, 0) == 0 && ShellHoldsIcon(hWnd, IDR_TRAYMENU))
+    ++*reinterpret_cast<int*>(lParam);
+  return TRUE;
+}
+}  // namespace
+
 int ShellIconsAdded() {
-  HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
-  if (!tray) return -1;
-  DWORD shell = 0;
-  ::GetWindowThreadProcessId(tray, &shell);
-  int tools = 0;
-  // The tray's own tooltip window; balloons come in tooltip windows of their own.
-  for (HWND tip = ::FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip;
-       tip = ::FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(tip, &owner);
-    if (owner != shell || ::GetWindow(tip, GW_OWNER) != tray) continue;
-    if (::GetWindowLongA(tip, GWL_STYLE) & TTS_BALLOON) continue;
-    tools += static_cast<int>(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
-  }
-  return tools;
+  if (!::FindWindowA("Shell_TrayWnd", nullptr)) return -1;
+  int icons = 0;
+  ::EnumWindows(&CountClientIcons, reinterpret_cast<LPARAM>(&icons));
+  return icons;
 }
 
 }  // namespace wintest

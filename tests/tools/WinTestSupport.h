@@ -59,10 +59,17 @@ int ThreadCount();
 std::string ClassName(HWND hWnd);
 std::string WindowText(HWND hWnd);
 
-// How many icons the notification area has been given so far in this Wine session, or -1 when
-// there is none. Wine 8's tray draws its icons itself (no window per icon) but keeps one
-// tooltip tool for every icon ever added, and removing an icon leaves its tool: the count rises
-// with each icon added by any process and never falls.
+// Whether the notification area holds the icon `id` of window `owner`, asked the documented way:
+// Shell_NotifyIcon(NIM_MODIFY) for that window and id, with nothing to change, succeeds only for
+// an icon the notification area holds. Works for any process's window; changes nothing.
+bool ShellHoldsIcon(HWND owner, UINT id);
+
+// How many client icons the notification area holds now, or -1 when there is no notification
+// area: one for each top-level window of the client's classes ("Sivrel:...") that holds the
+// client's icon (id IDR_TRAYMENU), asked as ShellHoldsIcon asks. Nothing of the shell's own
+// windows is read: Wine 8's tray draws its icons itself and keeps a tooltip tool for every icon
+// it was ever given, Wine 10's gives each icon a window of its own, Windows' keeps them in a
+// toolbar; none of that is documented, and the counts differ.
 int ShellIconsAdded();
 
 }  // namespace wintest
