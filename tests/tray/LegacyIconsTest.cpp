@@ -15,9 +15,8 @@
 
 namespace {
 
-using traytest::EdgeLog;
 using traytest::FrameHarness;
-using Lines = std::vector<std::string>;
+using traytest::Lines;
 
 TEST(TrayLegacyIcons, Windows7GetsTheGlossySet) {
   EXPECT_FALSE(IsWindows8OrLater());
@@ -37,7 +36,7 @@ TEST(TrayLegacyIcons, Windows7GetsTheGlossySet) {
   h.service.Connection(Disconnected);
   ASSERT_TRUE(h.Settle());
   h.Command(ID_RECORDING_START);
-  EXPECT_EQ(EdgeLog::Get().Described(),
+  EXPECT_EQ(h.edges.Described(),
             (Lines{"add 275 'Not Connected'", "icon+tip 274 'Connected - Not Authorized'",
                    "icon+tip 273 'Connected'", "icon+tip 278 'Connected - Monitored'",
                    "icon+tip 277 'Recording'", "icon+tip 278 'Connected - Monitored'",
@@ -46,10 +45,10 @@ TEST(TrayLegacyIcons, Windows7GetsTheGlossySet) {
 
 TEST(TrayLegacyIcons, TheRetryUsesTheGlossyNotConnectedIcon) {
   FrameHarness h;
-  EdgeLog::Get().RefuseAdds(1);
+  h.edges.RefuseAdds(1);
   ASSERT_TRUE(h.Create());
-  ASSERT_TRUE(wintest::PumpUntil([] { return EdgeLog::Get().ShellCalls().size() >= 2; }, 5000));
-  EXPECT_EQ(EdgeLog::Get().Described(), (Lines{"add 275 'Not Connected'", "add 275 'Sivrel'"}));
+  ASSERT_TRUE(wintest::PumpUntil([&] { return h.edges.ShellCallCount() >= 2; }, 5000));
+  EXPECT_EQ(h.edges.Described(), (Lines{"add 275 'Not Connected'", "add 275 'Sivrel'"}));
 }
 
 bool ReportsWindows7() {
