@@ -1,8 +1,7 @@
 // The service-event pump under Wine, between raising threads and a real window's message loop,
 // with a target that records every event it is handed: a storm from many threads while every
-// drain yields arrives whole and in each thread's order, on the user-interface thread; and
-// everything raised before a mark takes effect before DrainRaisedSoFar returns, whatever the
-// time slice. The frame's own tests see only what reaches the shell, which batches.
+// drain yields arrives whole and in each thread's order, on the user-interface thread. The
+// frame's own tests see only what reaches the shell, which batches.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -97,24 +96,6 @@ TEST(ServiceEventPump, AStormFromManyThreadsArrivesWholeAndInEachThreadsOrder) {
     ASSERT_EQ(notices.size(), static_cast<size_t>(kRounds)) << "thread " << thread;
     for (int n = 0; n < kRounds; ++n) ASSERT_EQ(notices[n], n) << "thread " << thread;
   }
-}
-
-TEST(ServiceEventPump, EverythingRaisedBeforeAMarkTakesEffectWhateverTheTimeSlice) {
-  constexpr int kNotices = 300;  // more than a drain applies before it first reads its clock
-  PumpBed bed;
-  bed.recorder.EndEverySlice(true);
-  std::thread raiser([&bed] {
-    for (int n = 0; n < kNotices; ++n) bed.pump.Raise(vesk::ServiceEvent::Notification(std::to_string(n)));
-  });
-  raiser.join();
-  // No message is dispatched meanwhile: the wake-up is still in the queue.
-  bed.pump.DrainRaisedSoFar();
-  ASSERT_EQ(bed.applied.size(), static_cast<size_t>(kNotices));
-  EXPECT_EQ(bed.passes, 1);
-  EXPECT_EQ(bed.applied.back(), std::to_string(kNotices - 1));
-  // The wake-up that was on its way finds nothing left.
-  wintest::PumpIdle(50);
-  EXPECT_EQ(bed.applied.size(), static_cast<size_t>(kNotices));
 }
 
 }  // namespace
