@@ -144,6 +144,7 @@ class CTrayIconImpl {
   BOOL ShellNotifyIcon(DWORD message) {
     return m_trayEdge.shellNotifyIcon(m_trayEdge.context, message, &m_nid);
   }
+
   HWND Owner() const { return static_cast<const T*>(this)->m_hWnd; }
 
   void SetTip(const char* tooltip) {
