@@ -4,7 +4,8 @@
 //   latency     8 service threads raise notices at a steady pace; each notice carries its
 //               sequence number, and the notification-area seam notes when the shell is told
 //               it: raise to effect, median and 99th percentile.
-//   throughput  8 service threads raise a mix of events flat out; the events the user-interface
+//   throughput  8 service threads raise a mix of events flat out, each event numbered as it is
+//               raised and every notice carrying its number; the events the user-interface
 //               thread applies per second while it never runs dry.
 //   raise       the longest time one raise kept its service thread (a lock's hold, no wait for
 //               the user-interface thread).
@@ -94,40 +95,37 @@ class BenchService final : public vesk::IServiceControl {
 
 vesk::IServiceControl* HandOut(void* context) { return static_cast<vesk::IServiceControl*>(context); }
 
-// What the notification-area seam saw. Plain function pointers carry no context, so the bench
-// has this one object.
+// What the notification-area seam saw; its address is the tray edge's context.
 //
 // A pass over the frame's queue applies every notice in it but tells the shell only the last;
-// the others took effect at the same moment, when the pass showed its result. So when the
-// seam sees a balloon, every notice applied since the previous one has reached the user: the
-// frame's count of applied notices says how many, and since the latency run raises its notices
-// in sequence order, which ones.
+// the others took effect at the same moment, when the pass showed its result. The queue keeps
+// the order of raising, so when the seam sees a balloon every event raised before its notice
+// has reached the user: in the latency run, whose notices are raised in sequence order under one
+// lock, every notice up to the balloon's number; in the throughput run, whose events take their
+// numbers as they are raised, every event up to the balloon's number (give or take the few
+// raised at the same moment on other threads).
 struct ShellWatch {
   std::atomic<bool> passToShell{false};
-  CMainFrame* frame = nullptr;
-  size_t appliedBase = 0;  // applied notices before the run
-  size_t reported = 0;     // notices whose latency is taken
-  // Raise time of every notice by sequence number.
+  // The latency run: raise time of every notice "#<sequence>", and the latencies taken.
   std::vector<LONGLONG> raisedAt;
+  size_t reported = 0;              // user-interface thread only
   std::vector<LONGLONG> latencies;  // user-interface thread only
-  std::atomic<long> calls{0};
+  // The throughput run: notices "@<number>"; the highest number shown, plus one.
+  std::atomic<long long> shown{0};
 };
 
-ShellWatch& Watch() {
-  static ShellWatch watch;
-  return watch;
-}
-
-BOOL WINAPI WatchedShellNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
-  ShellWatch& watch = Watch();
-  watch.calls.fetch_add(1, std::memory_order_relaxed);
-  if (message == NIM_MODIFY && (data->uFlags & NIF_REALTIME) && data->szInfo[0] == '#' &&
-      watch.frame) {
-    const LONGLONG now = Now();
-    const size_t applied =
-        watch.frame->AppliedServiceEvents(tray::ServiceEventKind::Notification) - watch.appliedBase;
-    for (; watch.reported < applied && watch.reported < watch.raisedAt.size(); ++watch.reported) {
-      watch.latencies.push_back(now - watch.raisedAt[watch.reported]);
+BOOL WatchedShellNotifyIcon(void* context, DWORD message, PNOTIFYICONDATAA data) {
+  ShellWatch& watch = *static_cast<ShellWatch*>(context);
+  if (message == NIM_MODIFY && (data->uFlags & NIF_REALTIME)) {
+    if (data->szInfo[0] == '#') {
+      const LONGLONG now = Now();
+      const size_t sequence = std::strtoull(data->szInfo + 1, nullptr, 10);
+      for (; watch.reported <= sequence && watch.reported < watch.raisedAt.size(); ++watch.reported) {
+        watch.latencies.push_back(now - watch.raisedAt[watch.reported]);
+      }
+    } else if (data->szInfo[0] == '@') {
+      const long long number = std::strtoll(data->szInfo + 1, nullptr, 10);
+      if (number + 1 > watch.shown.load()) watch.shown.store(number + 1);
     }
   }
   return watch.passToShell ? ::Shell_NotifyIconA(message, data) : TRUE;
@@ -154,25 +152,22 @@ void TakeLatencies(Result& result, std::vector<LONGLONG> latencies, double frequ
   result.latencies = std::move(latencies);
 }
 
-// The floor's window: the time from each post to its arrival in the window procedure, by
-// sequence number. User-interface thread only, apart from postedAt, which the posting threads
-// fill before they post.
+// The floor's window (whose user data points to it): the time from each post to its arrival in
+// the window procedure, by sequence number. User-interface thread only, apart from postedAt,
+// which the posting threads fill before they post.
 struct FloorWatch {
   std::vector<LONGLONG> postedAt;
   std::vector<LONGLONG> latencies;
 };
 
-FloorWatch& Floor() {
-  static FloorWatch watch;
-  return watch;
-}
-
 constexpr UINT WM_FLOOR_POST = WM_APP + 1;
 
 LRESULT CALLBACK FloorProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_FLOOR_POST) {
-    FloorWatch& watch = Floor();
-    if (wParam < watch.postedAt.size()) watch.latencies.push_back(Now() - watch.postedAt[wParam]);
+    auto* watch = reinterpret_cast<FloorWatch*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    if (watch && wParam < watch->postedAt.size()) {
+      watch->latencies.push_back(Now() - watch->postedAt[wParam]);
+    }
     return 0;
   }
   return ::DefWindowProcA(hWnd, msg, wParam, lParam);
@@ -213,17 +208,16 @@ LONGLONG PacedRaises(LONGLONG period, int perThread, const std::function<void(si
 // Runs on a thread of its own while the user-interface thread runs the frame's loop.
 class Driver {
  public:
-  Driver(BenchService& service, CMainFrame& frame) : service_(service), frame_(frame), f_(Frequency()) {}
+  Driver(BenchService& service, CMainFrame& frame, ShellWatch& watch, FloorWatch& floor)
+      : service_(service), frame_(frame), watch_(watch), floor_(floor), f_(Frequency()) {}
 
   // Notices at `perThreadPerSecond` from each thread for `seconds`.
   Result Latency(int perThreadPerSecond, double seconds) {
     const int perThread = static_cast<int>(perThreadPerSecond * seconds);
-    ShellWatch& watch = Watch();
-    watch.raisedAt.assign(static_cast<size_t>(perThread) * kThreads, 0);
+    ShellWatch& watch = watch_;
     RunOnUi([&] {
+      watch.raisedAt.assign(static_cast<size_t>(perThread) * kThreads, 0);
       watch.latencies.clear();
-      watch.frame = &frame_;
-      watch.appliedBase = frame_.AppliedServiceEvents(tray::ServiceEventKind::Notification);
       watch.reported = 0;
     });
     // Notices are numbered in the order they enter the frame's queue: the ticket and the raise
@@ -234,7 +228,12 @@ class Driver {
       watch.raisedAt[sequence] = Now();
       service_.notification(text);
     });
-    WaitDrained();
+    // Every notice's balloon comes: the last of each pass is shown.
+    size_t reported = 0;
+    while (reported < watch.raisedAt.size()) {
+      RunOnUi([&] { reported = watch.reported; });
+      if (reported < watch.raisedAt.size()) ::Sleep(5);
+    }
     Result result;
     RunOnUi([&] { TakeLatencies(result, watch.latencies, static_cast<double>(f_)); });
     result.notices = watch.raisedAt.size();
@@ -246,7 +245,7 @@ class Driver {
   // The floor: bare posts to `floorWindow` at the latency run's pace, post to arrival.
   Result FloorLatency(HWND floorWindow, int perThreadPerSecond, double seconds) {
     const int perThread = static_cast<int>(perThreadPerSecond * seconds);
-    FloorWatch& watch = Floor();
+    FloorWatch& watch = floor_;
     const size_t total = static_cast<size_t>(perThread) * kThreads;
     RunOnUi([&] {
       watch.latencies.clear();
@@ -278,9 +277,9 @@ class Driver {
     std::atomic<LONGLONG> raiseMax{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-      threads.emplace_back([&, t] {
-        const std::string notice = "storm notice " + std::to_string(t);
+      threads.emplace_back([&] {
         for (unsigned n = 0; !stop.load(std::memory_order_relaxed); ++n) {
+          const long long number = numbered_.fetch_add(1);
           const LONGLONG before = Now();
           if (recording && n % 5 == 4) {
             vesk::model::media::RecordingState state;
@@ -298,12 +297,12 @@ class Driver {
             }
             case 1: service_.monitored((n / 4) % 2 == 0); break;
             case 2: service_.upload(static_cast<unsigned char>(n % 100)); break;
-            default: service_.notification(notice); break;
+            default: service_.notification("@" + std::to_string(number)); break;
           }
           Max(raiseMax, Now() - before);
           // Keep the backlog within reach: a service cannot outrun the client for ever, and
           // the measure is what the client takes while it always has work.
-          while (!stop.load(std::memory_order_relaxed) && backlog_.load() > 200000) ::Sleep(0);
+          while (!stop.load(std::memory_order_relaxed) && Backlog() > 200000) ::Sleep(0);
         }
       });
     }
@@ -312,16 +311,16 @@ class Driver {
     const size_t first = Applied();
     const LONGLONG begin = Now();
     const DWORD windowMs = static_cast<DWORD>(seconds * 1000);
-    for (DWORD waited = 0; waited < windowMs; waited += 50) {
-      ::Sleep(50);
-      backlog_ = Backlog();
-    }
+    ::Sleep(windowMs);
     const size_t last = Applied();
     const LONGLONG end = Now();
     const size_t backlogAtEnd = Backlog();
     stop = true;
     for (auto& t : threads) t.join();
-    WaitDrained();
+    // A last notice: once it shows, the rest has taken effect.
+    const long long fence = numbered_.fetch_add(1);
+    service_.notification("@" + std::to_string(fence));
+    while (watch_.shown.load() <= fence) ::Sleep(5);
     Result result;
     result.eventsPerSecond = static_cast<double>(last - first) * f_ / static_cast<double>(end - begin);
     result.raiseMaxUs = static_cast<double>(raiseMax.load()) * 1e6 / f_;
@@ -338,28 +337,17 @@ class Driver {
     }
   }
 
-  // The frame's counters are the user-interface thread's: read them there.
+  // What the watches keep for the user-interface thread is read there.
   void RunOnUi(const std::function<void()>& work) {
     std::function<void()> copy = work;
     ::SendMessageTimeoutA(runner_, WM_APP, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, 60000,
                           nullptr);
   }
-  size_t Applied() {
-    size_t applied = 0;
-    RunOnUi([&] {
-      for (std::size_t k = 0; k < tray::kServiceEventKinds; ++k) {
-        applied += frame_.AppliedServiceEvents(static_cast<tray::ServiceEventKind>(k));
-      }
-    });
-    return applied;
-  }
-  size_t Backlog() {
-    size_t backlog = 0;
-    RunOnUi([&] { backlog = frame_.PendingServiceEvents(); });
-    return backlog;
-  }
-  void WaitDrained() {
-    while (Backlog() != 0) ::Sleep(5);
+  // Events of the throughput run that have taken effect, and those still waiting.
+  size_t Applied() const { return static_cast<size_t>(watch_.shown.load()); }
+  size_t Backlog() const {
+    const long long waiting = numbered_.load() - watch_.shown.load();
+    return waiting > 0 ? static_cast<size_t>(waiting) : 0;
   }
 
  public:
@@ -368,8 +356,10 @@ class Driver {
  private:
   BenchService& service_;
   CMainFrame& frame_;
+  ShellWatch& watch_;
+  FloorWatch& floor_;
   LONGLONG f_;
-  std::atomic<size_t> backlog_{0};
+  std::atomic<long long> numbered_{0};  // events of the throughput runs raised so far
 };
 
 // The client's path and the floor at one pace, taking turns twice, so that a change of load on
@@ -453,12 +443,16 @@ int main() {
   HWND floorWindow = ::CreateWindowExA(0, floorClass.lpszClassName, "", WS_OVERLAPPEDWINDOW,
                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                        nullptr, nullptr, wc.hInstance, nullptr);
+  FloorWatch floorWatch;
+  ::SetWindowLongPtrA(floorWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&floorWatch));
 
   BenchService service;
+  ShellWatch watch;
   FrameEdges edges;
   edges.service.getService = &HandOut;
   edges.service.context = &service;
   edges.tray.shellNotifyIcon = &WatchedShellNotifyIcon;
+  edges.tray.context = &watch;
   int code = 1;
   Result seam, floor, seamPaced, floorPaced, seamThroughput, seamRecording, real, realThroughput;
   {
@@ -467,7 +461,7 @@ int main() {
       std::fprintf(stderr, "event_bench: the frame could not be created\n");
       return 2;
     }
-    Driver driver(service, frame);
+    Driver driver(service, frame, watch, floorWatch);
     driver.runner_ = runner;
     // Each figure is printed as soon as it is measured, so that a run that fails later still
     // reports what it got.
@@ -487,7 +481,7 @@ int main() {
       std::printf("# with recording starts and stops in the mix: events_per_s %.0f\n",
                   seamRecording.eventsPerSecond);
       std::fflush(stdout);
-      Watch().passToShell = true;
+      watch.passToShell = true;
       real = driver.Latency(25, 2.0);              // 200 notices/s: the shell is slow
       realThroughput = driver.Throughput(2.0);
       std::printf("real_area_p50_us %.1f\n", real.p50Us);

@@ -12,12 +12,15 @@ using CalculatePopupWindowPositionFn = BOOL(WINAPI*)(const POINT*, const SIZE*, 
 
 // Windows 7 and later export CalculatePopupWindowPosition from user32; Wine 8 does not. A static
 // import of a missing function is bound by Wine to a stub that ends the whole process when it is
-// called, so it is looked up here instead, and null means: compute it ourselves.
-CalculatePopupWindowPositionFn LookUpCalculatePopupWindowPosition() {
-  HMODULE user32 = ::GetModuleHandleA("user32.dll");
-  if (!user32) return nullptr;
-  return reinterpret_cast<CalculatePopupWindowPositionFn>(
-      reinterpret_cast<void*>(::GetProcAddress(user32, "CalculatePopupWindowPosition")));
+// called, so it is looked up here instead (once), and null means: compute it ourselves.
+CalculatePopupWindowPositionFn SystemCalculatePopupWindowPosition() {
+  static const CalculatePopupWindowPositionFn calculate = [] {
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<CalculatePopupWindowPositionFn>(reinterpret_cast<void*>(
+                        ::GetProcAddress(user32, "CalculatePopupWindowPosition")))
+                  : nullptr;
+  }();
+  return calculate;
 }
 
 geom::Rect ToRect(const RECT& r) { return geom::Rect{r.left, r.top, r.right, r.bottom}; }
@@ -41,16 +44,24 @@ bool CalculateWithoutPlatform(const POINT& anchor, const SIZE& size, const RECT&
   return true;
 }
 
-}  // namespace
-
-const TrayPlacementApi& RealTrayPlacementApi() {
-  static const TrayPlacementApi api = {&::Shell_NotifyIconGetRect,
-                                       LookUpCalculatePopupWindowPosition(), &::GetWindowRect,
-                                       &::SetWindowPos};
-  return api;
+HRESULT RealShellNotifyIconGetRect(void*, const NOTIFYICONIDENTIFIER* icon, RECT* rect) {
+  return ::Shell_NotifyIconGetRect(icon, rect);
 }
 
-bool PositionNearTrayIcon(HWND window, HWND iconOwner, UINT iconId, const TrayPlacementApi& api) {
+BOOL RealCalculatePopupWindowPosition(void*, const POINT* anchor, const SIZE* size, UINT flags,
+                                      RECT* exclude, RECT* position) {
+  return SystemCalculatePopupWindowPosition()(anchor, size, flags, exclude, position);
+}
+
+}  // namespace
+
+TrayPlacementEdge::TrayPlacementEdge()
+    : shellNotifyIconGetRect(&RealShellNotifyIconGetRect),
+      calculatePopupWindowPosition(SystemCalculatePopupWindowPosition()
+                                       ? &RealCalculatePopupWindowPosition
+                                       : nullptr) {}
+
+bool PositionNearTrayIcon(HWND window, HWND iconOwner, UINT iconId, const TrayPlacementEdge& edge) {
   // The record's size is the compiler's: 40 bytes on x64. The 28 of 32-bit builds makes the
   // shell refuse the call on every 64-bit system.
   NOTIFYICONIDENTIFIER icon{};
@@ -58,23 +69,22 @@ bool PositionNearTrayIcon(HWND window, HWND iconOwner, UINT iconId, const TrayPl
   icon.hWnd = iconOwner;
   icon.uID = iconId;
   RECT iconRect{};
-  if (!api.shellNotifyIconGetRect || FAILED(api.shellNotifyIconGetRect(&icon, &iconRect))) {
-    return false;
-  }
+  if (FAILED(edge.shellNotifyIconGetRect(edge.context, &icon, &iconRect))) return false;
   const POINT anchor{(iconRect.left + iconRect.right) / 2, (iconRect.top + iconRect.bottom) / 2};
 
   RECT windowRect{};
-  if (!api.getWindowRect(window, &windowRect)) return false;
+  if (!::GetWindowRect(window, &windowRect)) return false;
   const SIZE size{windowRect.right - windowRect.left, windowRect.bottom - windowRect.top};
 
   RECT position{};
   const bool computed =
-      api.calculatePopupWindowPosition
-          ? api.calculatePopupWindowPosition(&anchor, &size, kPopupFlags, &iconRect, &position) != FALSE
+      edge.calculatePopupWindowPosition
+          ? edge.calculatePopupWindowPosition(edge.context, &anchor, &size, kPopupFlags, &iconRect,
+                                              &position) != FALSE
           : CalculateWithoutPlatform(anchor, size, iconRect, &position);
   if (!computed) return false;
 
   // Only the corner is used; the window keeps its size.
-  return api.setWindowPos(window, HWND_TOPMOST, position.left, position.top, 0, 0,
-                          SWP_NOSIZE | SWP_SHOWWINDOW) != FALSE;
+  return ::SetWindowPos(window, HWND_TOPMOST, position.left, position.top, 0, 0,
+                        SWP_NOSIZE | SWP_SHOWWINDOW) != FALSE;
 }

@@ -1,11 +1,8 @@
 #include "tray/MainFrame.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <vector>
 
 #include "client/StatusPresentation.h"
-#include "tray/TextFileLaunch.h"
 #include "tray/WindowsVersion.h"
 #include "widgets/AboutDlg.h"
 
@@ -25,7 +22,9 @@ CMainFrame::CMainFrame(const FrameEdges& edges)
       m_edges(edges),
       m_model(IsWindows8OrLater()),
       m_pump(edges.events),
-      m_commentsDlg(edges.comments, [this] { OpenTextFile(); }),
+      // Ctrl+O in the comments window: the service's text file in Notepad.
+      m_commentsDlg(edges.comments,
+                    [this] { tray::OpenInNotepad(m_service.GetTextFilePath(), m_edges.process); }),
       m_service(edges.service) {
   // The shell broadcasts this to every top-level window when it has built a new taskbar.
   m_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
@@ -323,24 +322,4 @@ LRESULT CMainFrame::OnAboutDialog(WORD, WORD, HWND, BOOL&) {
   m_pAboutDlg = nullptr;
   EndIfClosedInsideNestedLoop();
   return 0;
-}
-
-void CMainFrame::OpenTextFile() {
-  const std::string commandLine = tray::NotepadCommandLine(m_service.GetTextFilePath());
-  // CreateProcessA may write into the command line it is given.
-  std::vector<char> writable(commandLine.begin(), commandLine.end());
-  writable.push_back('\0');
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(STARTUPINFOA);
-  PROCESS_INFORMATION process{};
-  if (!m_edges.process.createProcess(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &startup, &process)) {
-    const std::string line = tray::LaunchFailureLine(commandLine);
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
-    return;
-  }
-  // Notepad runs on its own; the client keeps no handle to it.
-  m_edges.process.closeHandle(process.hThread);
-  m_edges.process.closeHandle(process.hProcess);
 }

@@ -106,8 +106,6 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame>,
   // A nested message loop (the About dialog, the tray menu) may have taken the quit request
   // that the close posted; the outer loop must still see it.
   void EndIfClosedInsideNestedLoop();
-  // Ctrl+O in the comments window: the service's text file in Notepad.
-  void OpenTextFile();
 
   FrameEdges m_edges;
   WindowIcons m_icons;

@@ -15,7 +15,7 @@
 #include "framework/MessageMap.h"
 #include "tray/DbcsText.h"
 #include "tray/MenuPlacement.h"
-#include "tray/TrayIconApi.h"
+#include "tray/TrayIconEdge.h"
 
 namespace tray {
 // The ANSI code page's lead-byte test, for cutting texts into the icon record's fields.
@@ -33,7 +33,7 @@ class CTrayIconImpl {
   bool m_bInstalled = false;
   UINT m_nDefaultItem = 0;  // 0: the menu's first item by position
 
-  explicit CTrayIconImpl(const TrayIconApi& api = TrayIconApi()) : m_trayApi(api) {
+  explicit CTrayIconImpl(const TrayIconEdge& edge = TrayIconEdge()) : m_trayEdge(edge) {
     m_uTrayMessage = ::RegisterWindowMessageA("WM_TRAYICON");
     std::memset(&m_nid, 0, sizeof m_nid);
     // The record of this build: 528 bytes on x64 with every member up to the balloon icon.
@@ -52,7 +52,7 @@ class CTrayIconImpl {
     m_nid.uCallbackMessage = m_uTrayMessage;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     SetTip(tooltip);
-    m_bInstalled = m_trayApi.shellNotifyIcon(NIM_ADD, &m_nid) != FALSE;
+    m_bInstalled = ShellNotifyIcon(NIM_ADD) != FALSE;
     return m_bInstalled;
   }
 
@@ -61,7 +61,7 @@ class CTrayIconImpl {
     if (!m_bInstalled) return;
     m_nid.uFlags = 0;
     m_bInstalled = false;
-    m_trayApi.shellNotifyIcon(NIM_DELETE, &m_nid);
+    ShellNotifyIcon(NIM_DELETE);
   }
 
   // The shell lost every icon (a new taskbar): ours is no longer there to modify or delete.
@@ -73,7 +73,7 @@ class CTrayIconImpl {
     m_nid.hIcon = icon;
     m_nid.uFlags = NIF_ICON | NIF_TIP;
     SetTip(tooltip);
-    return m_trayApi.shellNotifyIcon(NIM_MODIFY, &m_nid) != FALSE;
+    return ShellNotifyIcon(NIM_MODIFY) != FALSE;
   }
 
   void SetIconOnly(UINT iconId) {
@@ -81,7 +81,7 @@ class CTrayIconImpl {
     if (!m_bInstalled) return;
     m_nid.hIcon = icon;
     m_nid.uFlags = NIF_ICON;
-    m_trayApi.shellNotifyIcon(NIM_MODIFY, &m_nid);
+    ShellNotifyIcon(NIM_MODIFY);
   }
 
   void ShowBalloon(const char* text, const char* title) {
@@ -90,7 +90,7 @@ class CTrayIconImpl {
     // behind it.
     m_nid.uFlags = NIF_INFO;
     m_nid.szInfo[0] = '\0';
-    m_trayApi.shellNotifyIcon(NIM_MODIFY, &m_nid);
+    ShellNotifyIcon(NIM_MODIFY);
     // Real-time: a balloon the shell cannot show at once is dropped, not shown stale later.
     m_nid.uFlags = NIF_INFO | NIF_REALTIME;
     tray::CopyDbcsTruncated(m_nid.szInfo, sizeof m_nid.szInfo, text ? text : "",
@@ -99,7 +99,7 @@ class CTrayIconImpl {
                             &tray::AnsiLeadByte);
     m_nid.uTimeout = kBalloonTimeout;
     m_nid.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
-    m_trayApi.shellNotifyIcon(NIM_MODIFY, &m_nid);
+    ShellNotifyIcon(NIM_MODIFY);
   }
 
   // Icons are loaded shared at the large-icon size and never freed.
@@ -138,9 +138,13 @@ class CTrayIconImpl {
  protected:
   ~CTrayIconImpl() { RemoveIcon(); }
 
-  TrayIconApi m_trayApi;
-
  private:
+  TrayIconEdge m_trayEdge;
+
+  BOOL ShellNotifyIcon(DWORD message) {
+    return m_trayEdge.shellNotifyIcon(m_trayEdge.context, message, &m_nid);
+  }
+
   HWND Owner() const { return static_cast<const T*>(this)->m_hWnd; }
 
   void SetTip(const char* tooltip) {
@@ -155,7 +159,7 @@ class CTrayIconImpl {
   void RunDefaultCommand() {
     // The window handle is kept: the command may close and destroy the owner's window.
     const HWND owner = Owner();
-    m_trayApi.setForegroundWindow(owner);
+    ::SetForegroundWindow(owner);
     HMENU menu = LoadTrayMenu();
     if (!menu) return;
     HMENU popup = ::GetSubMenu(menu, 0);
@@ -181,23 +185,23 @@ class CTrayIconImpl {
     // Loaded afresh for every click, so no mark of an earlier showing survives.
     PrepareMenu(popup);
     POINT point{0, 0};
-    if (!m_trayApi.getCursorPos(&point)) point = POINT{0, 0};
+    if (!m_trayEdge.getCursorPos(m_trayEdge.context, &point)) point = POINT{0, 0};
     // Without this the menu does not close when the user clicks elsewhere.
-    m_trayApi.setForegroundWindow(owner);
+    ::SetForegroundWindow(owner);
     if (m_nDefaultItem == 0) {
       ::SetMenuDefaultItem(popup, 0, TRUE);
     } else {
       ::SetMenuDefaultItem(popup, m_nDefaultItem, FALSE);
     }
-    if (!m_trayApi.monitorFromPoint(point, MONITOR_DEFAULTTONULL)) {
+    if (!::MonitorFromPoint(point, MONITOR_DEFAULTTONULL)) {
       MONITORINFO info{};
       info.cbSize = sizeof info;
-      HMONITOR nearest = m_trayApi.monitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
-      if (nearest && m_trayApi.getMonitorInfo(nearest, &info)) {
+      HMONITOR nearest = ::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
+      if (nearest && ::GetMonitorInfoA(nearest, &info)) {
         point.x = tray::ClampMenuX(point.x, info.rcWork.left, info.rcWork.right);
       }
     }
-    m_trayApi.trackPopupMenu(popup, 0, point.x, point.y, 0, owner, nullptr);
+    m_trayEdge.trackPopupMenu(m_trayEdge.context, popup, 0, point.x, point.y, owner);
     // Lets the menu's window go away properly before the next click (the classic tray quirk:
     // otherwise a second right click may open nothing).
     ::PostMessageA(owner, WM_NULL, 0, 0);

@@ -16,10 +16,9 @@
 
 namespace {
 
-using traytest::EdgeLog;
 using traytest::FrameHarness;
+using traytest::Lines;
 using traytest::UiSteps;
-using Lines = std::vector<std::string>;
 
 constexpr DWORD kLoopTimeoutMs = 15000;
 
@@ -108,7 +107,7 @@ TEST(TrayCommands, RightClickShowsTheFiveEntriesWithOpenBold) {
       EXPECT_EQ(seen[i].state, 0u) << "no entry is greyed or marked";
     }
   }
-  const auto menus = EdgeLog::Get().MenuCalls();
+  const auto menus = h.edges.MenuCalls();
   ASSERT_EQ(menus.size(), 1u);
   EXPECT_EQ(menus[0].flags, 0u);
   EXPECT_EQ(menus[0].owner, h.Window());
@@ -126,7 +125,7 @@ TEST(TrayCommands, ChoosingExitFromTheMenuEndsTheLoopWithCodeOne) {
     ::PostMessageA(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
     return true;
   });
-  ::PostMessageA(h.Window(), h.frame->m_uTrayMessage, IDR_TRAYMENU, WM_RBUTTONUP);
+  ::PostMessageA(h.Window(), ::RegisterWindowMessageA("WM_TRAYICON"), IDR_TRAYMENU, WM_RBUTTONUP);
   EXPECT_EQ(h.RunLoop(kLoopTimeoutMs), 1);
   EXPECT_FALSE(::IsWindow(h.Window()));
   EXPECT_EQ(h.service.CountOf("Stop"), 1);
@@ -135,7 +134,6 @@ TEST(TrayCommands, ChoosingExitFromTheMenuEndsTheLoopWithCodeOne) {
 TEST(TrayCommands, TheMenuOpensInsideTheNearestWorkAreaWhenTheCursorIsOffScreen) {
   FrameHarness h;
   ASSERT_TRUE(h.Create());
-  EdgeLog::Get().ShowRealMenu(false);
   RECT work{};
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   struct Case {
@@ -147,10 +145,10 @@ TEST(TrayCommands, TheMenuOpensInsideTheNearestWorkAreaWhenTheCursorIsOffScreen)
       {{100, 100}, 100, 100},
   };
   for (const Case& c : cases) {
-    EdgeLog::Get().PlaceCursor(true, c.cursor);
+    h.edges.FakeMenuAt(c.cursor);
     h.TrayCallback(WM_RBUTTONUP);
   }
-  const auto menus = EdgeLog::Get().MenuCalls();
+  const auto menus = h.edges.MenuCalls();
   ASSERT_EQ(menus.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(menus[i].x, cases[i].x) << i;
@@ -170,7 +168,7 @@ TEST(TrayCommands, DoubleClickAndOpenToggleTheCommentsWindowSynchronously) {
   h.TrayCallback(WM_LBUTTONDBLCLK, IDR_TRAYMENU + 1);
   h.TrayCallback(WM_RBUTTONUP, 0);
   EXPECT_FALSE(::IsWindowVisible(h.Comments()));
-  EXPECT_TRUE(EdgeLog::Get().MenuCalls().empty());
+  EXPECT_TRUE(h.edges.MenuCalls().empty());
   // Single clicks, moves and the select notice change nothing.
   h.TrayCallback(WM_LBUTTONUP);
   h.TrayCallback(WM_MOUSEMOVE);
@@ -184,7 +182,7 @@ TEST(TrayCommands, DoubleClickAndOpenToggleTheCommentsWindowSynchronously) {
   EXPECT_FALSE(::IsWindowVisible(h.Comments()));
   h.Command(ID_TRAY_OPEN);
   EXPECT_TRUE(::IsWindowVisible(h.Comments()));
-  const auto placements = EdgeLog::Get().PlacementCalls();
+  const auto placements = h.edges.PlacementCalls();
   EXPECT_EQ(placements.size(), 3u);
   for (const auto& p : placements) {
     EXPECT_EQ(p.owner, h.Window());
@@ -201,27 +199,24 @@ TEST(TrayCommands, StartAndStopChangeOnlyTheIconAndReachTheServiceWithOneId) {
   h.service.Connection(vesk::model::connection::Connected);
   h.service.Connection(vesk::model::connection::Authorized);
   ASSERT_TRUE(h.Settle());
-  const size_t before = EdgeLog::Get().ShellCalls().size();
+  const size_t before = h.edges.ShellCallCount();
   ::SendMessageA(h.Window(), WM_COMMAND, ID_RECORDING_START, IDC_START_SUBMIT);
-  EXPECT_TRUE(h.frame->Status().recording);
-  EXPECT_TRUE(h.frame->CommentsDialog().m_bRecording);
+  EXPECT_EQ(h.Look(), "recording submit+ pause+ stop+ what- comment+ uploading- uploaded-");
   // The service confirms: nothing changes, the tooltip keeps its text.
   h.service.Recording(1);
   ASSERT_TRUE(h.Settle());
   ::SendMessageA(h.Window(), WM_COMMAND, ID_RECORDING_STOP, IDC_STOP);
+  EXPECT_EQ(h.Look(), "idle start+ pause- stop- what+ comment- uploading- uploaded-");
   h.service.Recording(0);
   ASSERT_TRUE(h.Settle());
-  Lines all = EdgeLog::Get().Described();
-  EXPECT_EQ(Lines(all.begin() + static_cast<long>(before), all.end()),
-            (Lines{"icon 207", "icon 210"}));
-  EXPECT_EQ(EdgeLog::Get().ShellCalls().back().tip, "Connected");
+  EXPECT_EQ(h.edges.DescribedSince(before), (Lines{"icon 207", "icon 210"}));
+  EXPECT_EQ(h.edges.ShellCalls().back().tip, "Connected");
   const auto started = h.service.ArgumentsOf("StartRecording");
   const auto stopped = h.service.ArgumentsOf("StopRecording");
   ASSERT_EQ(started.size(), 1u);
   ASSERT_EQ(stopped.size(), 1u);
   EXPECT_TRUE(std::regex_match(started[0], std::regex("[0-9]{8}T[0-9]{6}"))) << started[0];
   EXPECT_EQ(stopped[0], started[0]);
-  EXPECT_FALSE(h.frame->Status().recording);
 
   // Pause and resume pass through while the service is started.
   ::SendMessageA(h.Window(), WM_COMMAND, ID_RECORDING_PAUSE, IDC_PAUSE_RESUME);
@@ -233,15 +228,15 @@ TEST(TrayCommands, StartAndStopChangeOnlyTheIconAndReachTheServiceWithOneId) {
 TEST(TrayCommands, SubmitSendsTypedTextButNeverTheHint) {
   FrameHarness h;
   ASSERT_TRUE(h.Create());
-  CMainDlg& dlg = h.frame->CommentsDialog();
+  const HWND box = h.Control(IDC_COMMENT);
   h.Command(ID_RECORDING_START);
-  dlg.m_editComment.SetWindowTextA("The caller hung up at 10:42.");
+  ::SetWindowTextA(box, "The caller hung up at 10:42.");
   h.Command(ID_COMMENT_SUBMIT);
   h.Command(ID_COMMENT_SUBMIT);  // the box shows the hint again now
-  dlg.m_editComment.SetWindowTextA("");
+  ::SetWindowTextA(box, "");
   h.Command(ID_COMMENT_SUBMIT);  // the empty text is not the hint: sent
   EXPECT_EQ(h.service.ArgumentsOf("AddComment"), (Lines{"The caller hung up at 10:42.", ""}));
-  EXPECT_EQ(wintest::WindowText(dlg.m_editComment), comments::kHint);
+  EXPECT_EQ(wintest::WindowText(box), comments::kHint);
 }
 
 TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
@@ -251,8 +246,8 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   h.service.Connection(vesk::model::connection::Authorized);
   h.service.Recording(1);
   ASSERT_TRUE(h.Settle());
-  ASSERT_TRUE(h.frame->CommentsDialog().m_bRecording);
-  const size_t before = EdgeLog::Get().ShellCalls().size();
+  ASSERT_EQ(h.Look(), "recording submit+ pause+ stop+ what- comment+ uploading- uploaded-");
+  const size_t before = h.edges.ShellCallCount();
   // While the service stops and starts it reports a disconnection, the recording's end and an
   // upload; the notice still shows.
   h.service.duringCall = [&](const std::string& call) {
@@ -267,20 +262,16 @@ TEST(TrayCommands, RestartDuringARecordingDropsItsOwnEventsAndReturnsToIdle) {
   h.Command(ID_TRAY_RESTART);
   h.service.duringCall = nullptr;
   ASSERT_TRUE(h.Settle());
-  Lines all = EdgeLog::Get().Described();
-  EXPECT_EQ(Lines(all.begin() + static_cast<long>(before), all.end()),
-            (Lines{"balloon off", "balloon 'Calyra' 'restarting'"}));
-  EXPECT_FALSE(h.frame->Status().recording);
-  EXPECT_TRUE(h.frame->Status().connected) << "the dropped Disconnected changed nothing";
-  EXPECT_FALSE(h.frame->CommentsDialog().m_bRecording);
-  EXPECT_FALSE(h.ControlShown(IDC_UPLOADING));
+  EXPECT_EQ(h.edges.DescribedSince(before), (Lines{"balloon off", "balloon 'Calyra' 'restarting'"}));
+  EXPECT_EQ(h.Look(), "idle start+ pause- stop- what+ comment- uploading- uploaded-");
   const Lines calls = h.service.Operations();
   EXPECT_EQ(Lines(calls.end() - 2, calls.end()), (Lines{"Stop", "Start"}));
-  // Events after the restart count again; the icon still showed the recording until now.
-  EXPECT_EQ(EdgeLog::Get().ShellCalls().back().iconId, 207);
+  // Events after the restart count again; the icon still showed the recording until now, and
+  // the dropped Disconnected changed nothing (Authorized keeps the connection as it is).
+  EXPECT_EQ(h.edges.ShellCalls().back().iconId, 207);
   h.service.Connection(vesk::model::connection::Authorized);
   ASSERT_TRUE(h.Settle());
-  EXPECT_EQ(EdgeLog::Get().Described().back(), "icon+tip 210 'Connected'");
+  EXPECT_EQ(h.edges.Described().back(), "icon+tip 210 'Connected'");
 }
 
 // Whether a menu that had the auto-record entry would show it checked (menu 201 has none).
@@ -303,40 +294,40 @@ TEST(TrayCommands, RestartAndCloseApplyEveryEventRaisedBeforeThemWhateverTheTime
   h.service.Connection(vesk::model::connection::Connected);
   h.service.Connection(vesk::model::connection::Authorized);
   ASSERT_TRUE(h.Settle());
-  EdgeLog::Get().EndEverySlice(true);
-  const auto notices = [&] { return h.frame->AppliedServiceEvents(tray::ServiceEventKind::Notification); };
+  h.edges.EndEverySlice(true);
   // Raised back to back on the service's thread; this thread pumps nothing before the command.
   const auto raise = [&](const std::string& prefix) {
     h.service.OnEventThread([&] {
       for (size_t n = 0; n < kNotices; ++n) h.service.RaiseNotification(prefix + std::to_string(n));
     });
   };
+  const std::string last = std::to_string(kNotices - 1);
   {
     SCOPED_TRACE("Restart");
     raise("before restart ");
     h.service.Recording(1);
-    size_t appliedAtStop = 0;
-    bool recordingAtStop = false;
+    const size_t before = h.edges.ShellCallCount();
+    Lines atStop;
     h.service.duringCall = [&](const std::string& call) {
-      if (call != "Stop") return;
-      appliedAtStop = notices();
-      recordingAtStop = h.frame->Status().recording;
+      if (call == "Stop") atStop = h.edges.DescribedSince(before);
     };
     h.Command(ID_TRAY_RESTART);
     h.service.duringCall = nullptr;
-    // Everything took effect before the service stopped, the recording start too.
-    EXPECT_EQ(appliedAtStop, kNotices);
-    EXPECT_TRUE(recordingAtStop);
+    // Everything took effect before the service stopped, the recording start too: one pass, so
+    // the shell heard the last notice and the last icon.
+    EXPECT_EQ(atStop, (Lines{"balloon off", "balloon 'Calyra' 'before restart " + last + "'",
+                             "icon+tip 207 'Recording'"}));
     ASSERT_TRUE(h.Settle());
-    EXPECT_FALSE(h.frame->Status().recording);
-    EXPECT_FALSE(h.frame->CommentsDialog().m_bRecording) << "the recording look came back";
+    EXPECT_EQ(h.Look(), "idle start+ pause- stop- what+ comment- uploading- uploaded-")
+        << "the recording look came back";
   }
   {
     SCOPED_TRACE("close");
     raise("before close ");
+    const size_t before = h.edges.ShellCallCount();
     ::SendMessageA(h.Window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(notices(), 2 * kNotices);
-    EXPECT_EQ(EdgeLog::Get().ShellCalls().back().info, "before close " + std::to_string(kNotices - 1));
+    EXPECT_EQ(h.edges.DescribedSince(before),
+              (Lines{"balloon off", "balloon 'Calyra' 'before close " + last + "'"}));
   }
 }
 
@@ -455,26 +446,21 @@ TEST(TrayCommands, ExitClosesWithCodeOneAndLateEventsChangeOnlyWhatTheyMay) {
   FrameHarness h;
   ASSERT_TRUE(h.Create());
   h.Command(ID_TRAY_EXIT);  // posts the close
-  // Raised after Exit, before the close is dispatched.
+  // Raised after Exit, before the close is dispatched: the notice shows, the authorisation
+  // changes nothing.
   h.service.Connection(vesk::model::connection::Authorized);
   h.service.Notify("late notice");
-  const size_t before = EdgeLog::Get().ShellCalls().size();
+  const size_t before = h.edges.ShellCallCount();
   EXPECT_EQ(h.RunLoop(kLoopTimeoutMs), 1);
-  Lines all = EdgeLog::Get().Described();
-  EXPECT_EQ(Lines(all.begin() + static_cast<long>(before), all.end()),
-            (Lines{"balloon off", "balloon 'Calyra' 'late notice'"}));
-  EXPECT_FALSE(h.frame->Status().authorized);
+  EXPECT_EQ(h.edges.DescribedSince(before), (Lines{"balloon off", "balloon 'Calyra' 'late notice'"}));
   EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop"}));
   h.frame.reset();
   EXPECT_EQ(h.service.Operations(), (Lines{"Start", "Stop", "Stop", "Release"}));
-  EXPECT_EQ(EdgeLog::Get().Described().back(), "delete");
+  EXPECT_EQ(h.edges.Described().back(), "delete");
 }
 
-TEST(TrayCommands, CtrlOOpensTheServicesTextFileInNotepad) {
-  FrameHarness h;
-  h.service.textFilePath = "";
-  ASSERT_TRUE(h.Create());
-  // Ctrl+O as the comments window's filter sees it in the loop.
+// Ctrl+O in the comments window's box, as the loop's filter sees it.
+void PressCtrlO(FrameHarness& h) {
   BYTE keys[256];
   ::GetKeyboardState(keys);
   const BYTE savedControl = keys[VK_CONTROL];
@@ -482,18 +468,24 @@ TEST(TrayCommands, CtrlOOpensTheServicesTextFileInNotepad) {
   ::SetKeyboardState(keys);
   ASSERT_LT(::GetKeyState(VK_CONTROL), 0) << "the thread's key state did not take Ctrl";
   MSG msg{};
-  msg.hwnd = h.frame->CommentsDialog().m_editComment;
+  msg.hwnd = h.Control(IDC_COMMENT);
   msg.message = WM_KEYDOWN;
   msg.wParam = 'O';
   ASSERT_EQ(h.loop.m_filters.size(), 1u) << "the comments window filters the loop's messages";
   h.loop.FilterMessage(&msg);
   keys[VK_CONTROL] = savedControl;
   ::SetKeyboardState(keys);
+}
 
-  auto starts = EdgeLog::Get().ProcessCalls();
+TEST(TrayCommands, CtrlOOpensTheServicesTextFileInNotepad) {
+  FrameHarness h;
+  h.service.textFilePath = "";
+  ASSERT_TRUE(h.Create());
+  PressCtrlO(h);
+  auto starts = h.edges.ProcessCalls();
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0].commandLine, "notepad.exe ") << "an empty path leaves the program alone";
-  EXPECT_TRUE(starts[0].applicationNull);
+  EXPECT_TRUE(starts[0].onlyCommandLine);
   // Mended: the record's size is this build's (104 on x64), everything else zero.
   EXPECT_EQ(starts[0].startupSize, sizeof(STARTUPINFOA));
   EXPECT_EQ(starts[0].startupSize, 104u);
@@ -501,17 +493,19 @@ TEST(TrayCommands, CtrlOOpensTheServicesTextFileInNotepad) {
   EXPECT_EQ(starts[0].inheritHandles, FALSE);
   EXPECT_EQ(starts[0].creationFlags, 0u);
   // Mended: both handles handed back are closed.
-  EXPECT_EQ(EdgeLog::Get().ClosedHandles(),
-            (std::vector<HANDLE>{EdgeLog::FakeThreadHandle(), EdgeLog::FakeProcessHandle()}));
+  using traytest::EdgeRecorder;
+  EXPECT_EQ(h.edges.ClosedHandles(),
+            (std::vector<HANDLE>{EdgeRecorder::FakeThreadHandle(), EdgeRecorder::FakeProcessHandle()}));
 
   // A start that fails: one line on the standard error stream, nothing else.
   h.service.textFilePath = "C:\\users\\agent\\my notes.txt";
-  EdgeLog::Get().FailProcessStart(true);
+  h.edges.FailProcessStart(true);
   traytest::StderrCapture captured;
-  h.frame->OnOpenTextFile();
+  PressCtrlO(h);
   EXPECT_EQ(captured.Text(),
             "CreateProcess() failed to start program \"notepad.exe C:\\users\\agent\\my notes.txt\"\n");
-  EXPECT_EQ(EdgeLog::Get().ClosedHandles().size(), 2u);
+  EXPECT_EQ(h.edges.ProcessCalls().size(), 2u);
+  EXPECT_EQ(h.edges.ClosedHandles().size(), 2u);
   EXPECT_EQ(FindThreadWindow("#32770"), nullptr) << "nothing is shown to the user";
 }
 
@@ -526,9 +520,11 @@ TEST(TrayCommands, TheEndOfTheSessionStopsTheServiceAtOnce) {
   EXPECT_EQ(h.service.CountOf("Stop"), 0);
   ::SendMessageA(h.Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   EXPECT_EQ(h.service.CountOf("Stop"), 1);
+  // Connection events change nothing from then on.
+  const size_t before = h.edges.ShellCallCount();
   h.service.Connection(vesk::model::connection::Connected);
   ASSERT_TRUE(h.Settle());
-  EXPECT_FALSE(h.frame->Status().connected);
+  EXPECT_EQ(h.edges.DescribedSince(before), Lines{});
 }
 
 }  // namespace

@@ -3,16 +3,19 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <thread>
 
 #include "app/AppModule.h"
+#include "comments/BitmapSets.h"
 #include "res/resource.h"
 #include "tools/WinTestSupport.h"
 
@@ -32,8 +35,7 @@ const int kOurIcons[] = {IDI_APP,
                          IDI_STATUS_MONITORED_LEGACY,
                          IDI_STATUS_CONNECTED_LEGACY};
 
-}  // namespace
-
+// The resource id of one of our icons as the tray loads it, 0 for none, -1 for another.
 int IconIdOf(HICON icon) {
   if (!icon) return 0;
   for (int id : kOurIcons) {
@@ -46,6 +48,50 @@ int IconIdOf(HICON icon) {
   }
   return -1;
 }
+
+// Pictures of the comments window are told apart by their pixels: a static control may show a
+// copy of the bitmap it was given.
+std::vector<DWORD> PixelsOf(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (!bitmap || ::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm) return {};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = bm.bmWidth;
+  info.bmiHeader.biHeight = -bm.bmHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<DWORD> pixels(static_cast<std::size_t>(bm.bmWidth) * bm.bmHeight + 2);
+  HDC screen = ::GetDC(nullptr);
+  const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(),
+                               &info, DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, screen);
+  if (rows != bm.bmHeight) return {};
+  pixels[pixels.size() - 2] = static_cast<DWORD>(bm.bmWidth);
+  pixels.back() = static_cast<DWORD>(bm.bmHeight);
+  return pixels;
+}
+
+struct Face {
+  const char* name;
+  int resourceId;
+};
+
+// The name of the face among `faces` that `shown` has the pixels of, or "?".
+std::string FaceName(HBITMAP shown, std::initializer_list<Face> faces) {
+  const std::vector<DWORD> pixels = PixelsOf(shown);
+  for (const Face& face : faces) {
+    HBITMAP resource = static_cast<HBITMAP>(
+        ::LoadImageA(g_appModule.GetResourceInstance(), MAKEINTRESOURCEA(face.resourceId),
+                     IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    const bool same = !pixels.empty() && PixelsOf(resource) == pixels;
+    ::DeleteObject(resource);
+    if (same) return face.name;
+  }
+  return "?";
+}
+
+}  // namespace
 
 std::string Describe(const ShellCall& call) {
   std::ostringstream out;
@@ -67,111 +113,86 @@ std::string Describe(const ShellCall& call) {
   return out.str();
 }
 
-EdgeLog& EdgeLog::Get() {
-  static EdgeLog log;
-  return log;
+FrameEdges EdgeRecorder::Edges(const vesk::ServiceEdge& service) {
+  FrameEdges edges;
+  edges.service = service;
+  edges.tray.shellNotifyIcon = &EdgeRecorder::ShellNotifyIcon;
+  edges.tray.trackPopupMenu = &EdgeRecorder::TrackPopupMenu;
+  edges.tray.getCursorPos = &EdgeRecorder::GetCursorPos;
+  edges.tray.context = this;
+  edges.process.createProcess = &EdgeRecorder::CreateProcess;
+  edges.process.closeHandle = &EdgeRecorder::CloseHandle;
+  edges.process.context = this;
+  edges.placement.shellNotifyIconGetRect = &EdgeRecorder::ShellNotifyIconGetRect;
+  edges.placement.context = this;
+  edges.events.postMessage = &EdgeRecorder::PostMessage;
+  edges.events.nowMicroseconds = &EdgeRecorder::NowMicroseconds;
+  edges.events.context = this;
+  return edges;
 }
 
-void EdgeLog::Reset() {
-  std::lock_guard<std::mutex> guard(mutex_);
-  shell_.clear();
-  refuseAdds_ = 0;
-  passToShell_ = true;
-  menus_.clear();
-  realMenu_ = true;
-  placeCursor_ = false;
-  processes_.clear();
-  closed_.clear();
-  failProcess_ = false;
-  placements_.clear();
-  refusePosts_ = 0;
-  endEverySlice_ = false;
-  leapingClock_ = 0;
-}
-
-std::vector<ShellCall> EdgeLog::ShellCalls() const {
+std::vector<ShellCall> EdgeRecorder::ShellCalls() const {
   std::lock_guard<std::mutex> guard(mutex_);
   return shell_;
 }
 
-std::vector<std::string> EdgeLog::Described() const {
-  std::vector<std::string> out;
-  for (const ShellCall& call : ShellCalls()) out.push_back(Describe(call));
+Lines EdgeRecorder::Described() const { return DescribedSince(0); }
+
+Lines EdgeRecorder::DescribedSince(std::size_t from) const {
+  Lines out;
+  const std::vector<ShellCall> calls = ShellCalls();
+  for (std::size_t i = from; i < calls.size(); ++i) out.push_back(Describe(calls[i]));
   return out;
 }
 
-void EdgeLog::RefuseAdds(int count) {
+void EdgeRecorder::RefuseAdds(int count) {
   std::lock_guard<std::mutex> guard(mutex_);
   refuseAdds_ = count;
 }
 
-void EdgeLog::PassToShell(bool pass) {
-  std::lock_guard<std::mutex> guard(mutex_);
-  passToShell_ = pass;
-}
-
-std::vector<EdgeLog::MenuCall> EdgeLog::MenuCalls() const {
+std::vector<EdgeRecorder::MenuCall> EdgeRecorder::MenuCalls() const {
   std::lock_guard<std::mutex> guard(mutex_);
   return menus_;
 }
 
-void EdgeLog::ShowRealMenu(bool real) {
+void EdgeRecorder::FakeMenuAt(POINT cursor) {
   std::lock_guard<std::mutex> guard(mutex_);
-  realMenu_ = real;
+  fakeMenu_ = true;
+  cursor_ = cursor;
 }
 
-void EdgeLog::PlaceCursor(bool place, POINT at) {
-  std::lock_guard<std::mutex> guard(mutex_);
-  placeCursor_ = place;
-  cursor_ = at;
-}
-
-std::vector<EdgeLog::ProcessCall> EdgeLog::ProcessCalls() const {
+std::vector<EdgeRecorder::ProcessCall> EdgeRecorder::ProcessCalls() const {
   std::lock_guard<std::mutex> guard(mutex_);
   return processes_;
 }
 
-std::vector<HANDLE> EdgeLog::ClosedHandles() const {
+std::vector<HANDLE> EdgeRecorder::ClosedHandles() const {
   std::lock_guard<std::mutex> guard(mutex_);
   return closed_;
 }
 
-void EdgeLog::FailProcessStart(bool fail) {
+void EdgeRecorder::FailProcessStart(bool fail) {
   std::lock_guard<std::mutex> guard(mutex_);
   failProcess_ = fail;
 }
 
-std::vector<EdgeLog::PlacementCall> EdgeLog::PlacementCalls() const {
+std::vector<EdgeRecorder::PlacementCall> EdgeRecorder::PlacementCalls() const {
   std::lock_guard<std::mutex> guard(mutex_);
   return placements_;
 }
 
-void EdgeLog::RefusePosts(int count) {
+void EdgeRecorder::RefusePosts(int count) {
   std::lock_guard<std::mutex> guard(mutex_);
   refusePosts_ = count;
 }
 
-void EdgeLog::EndEverySlice(bool end) {
+void EdgeRecorder::EndEverySlice(bool end) {
   std::lock_guard<std::mutex> guard(mutex_);
   endEverySlice_ = end;
 }
 
-FrameEdges EdgeLog::Edges(const vesk::ServiceEdge& service) const {
-  FrameEdges edges;
-  edges.service = service;
-  edges.tray.shellNotifyIcon = &EdgeLog::ShellNotifyIcon;
-  edges.tray.trackPopupMenu = &EdgeLog::TrackPopupMenu;
-  edges.tray.getCursorPos = &EdgeLog::GetCursorPos;
-  edges.process.createProcess = &EdgeLog::CreateProcess;
-  edges.process.closeHandle = &EdgeLog::CloseHandle;
-  edges.placement.shellNotifyIconGetRect = &EdgeLog::ShellNotifyIconGetRect;
-  edges.events.postMessage = &EdgeLog::PostFrameMessage;
-  edges.events.queryPerformanceCounter = &EdgeLog::DrainClock;
-  return edges;
-}
-
-BOOL WINAPI EdgeLog::ShellNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
-  EdgeLog& log = Get();
+BOOL EdgeRecorder::ShellNotifyIcon(void* self, DWORD message, PNOTIFYICONDATAA data) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
   ShellCall call;
   call.message = message;
   call.flags = data->uFlags;
@@ -186,56 +207,48 @@ BOOL WINAPI EdgeLog::ShellNotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
   call.infoFlags = data->dwInfoFlags;
   call.cbSize = data->cbSize;
   call.thread = ::GetCurrentThreadId();
-  bool refuse = false;
-  bool pass = true;
   {
-    std::lock_guard<std::mutex> guard(log.mutex_);
-    log.shell_.push_back(call);
-    if (message == NIM_ADD && log.refuseAdds_ > 0) {
-      --log.refuseAdds_;
-      refuse = true;
+    std::lock_guard<std::mutex> guard(recorder.mutex_);
+    recorder.shell_.push_back(call);
+    if (message == NIM_ADD && recorder.refuseAdds_ > 0) {
+      --recorder.refuseAdds_;
+      return FALSE;
     }
-    pass = log.passToShell_;
   }
-  if (refuse) return FALSE;
-  if (!pass) return TRUE;
   return ::Shell_NotifyIconA(message, data);
 }
 
-BOOL WINAPI EdgeLog::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
-                                    const RECT* rect) {
-  EdgeLog& log = Get();
-  bool real = true;
+BOOL EdgeRecorder::TrackPopupMenu(void* self, HMENU menu, UINT flags, int x, int y, HWND owner) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
   {
-    std::lock_guard<std::mutex> guard(log.mutex_);
-    log.menus_.push_back(MenuCall{x, y, flags, owner});
-    real = log.realMenu_;
+    std::lock_guard<std::mutex> guard(recorder.mutex_);
+    recorder.menus_.push_back(MenuCall{x, y, flags, owner});
+    if (recorder.fakeMenu_) return TRUE;
   }
-  return real ? ::TrackPopupMenu(menu, flags, x, y, reserved, owner, rect) : TRUE;
+  return ::TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
 }
 
-BOOL WINAPI EdgeLog::GetCursorPos(LPPOINT point) {
-  EdgeLog& log = Get();
+BOOL EdgeRecorder::GetCursorPos(void* self, POINT* point) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
   {
-    std::lock_guard<std::mutex> guard(log.mutex_);
-    if (log.placeCursor_) {
-      *point = log.cursor_;
+    std::lock_guard<std::mutex> guard(recorder.mutex_);
+    if (recorder.fakeMenu_) {
+      *point = recorder.cursor_;
       return TRUE;
     }
   }
   return ::GetCursorPos(point);
 }
 
-BOOL WINAPI EdgeLog::CreateProcess(LPCSTR application, LPSTR commandLine,
-                                   LPSECURITY_ATTRIBUTES processAttributes,
-                                   LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
-                                   DWORD creationFlags, LPVOID environment,
-                                   LPCSTR currentDirectory, LPSTARTUPINFOA startup,
-                                   LPPROCESS_INFORMATION information) {
-  EdgeLog& log = Get();
+BOOL EdgeRecorder::CreateProcess(void* self, LPCSTR application, LPSTR commandLine,
+                                 LPSECURITY_ATTRIBUTES processAttributes,
+                                 LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                                 DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                                 LPSTARTUPINFOA startup, LPPROCESS_INFORMATION information) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
   ProcessCall call;
   call.commandLine = commandLine ? commandLine : "<null>";
-  call.applicationNull = application == nullptr && processAttributes == nullptr &&
+  call.onlyCommandLine = application == nullptr && processAttributes == nullptr &&
                          threadAttributes == nullptr && environment == nullptr &&
                          currentDirectory == nullptr;
   call.startupSize = startup->cb;
@@ -244,9 +257,9 @@ BOOL WINAPI EdgeLog::CreateProcess(LPCSTR application, LPSTR commandLine,
   call.startupRestZero = std::memcmp(&zero, startup, sizeof zero) == 0;
   call.inheritHandles = inheritHandles;
   call.creationFlags = creationFlags;
-  std::lock_guard<std::mutex> guard(log.mutex_);
-  log.processes_.push_back(call);
-  if (log.failProcess_) {
+  std::lock_guard<std::mutex> guard(recorder.mutex_);
+  recorder.processes_.push_back(call);
+  if (recorder.failProcess_) {
     ::SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
@@ -257,50 +270,44 @@ BOOL WINAPI EdgeLog::CreateProcess(LPCSTR application, LPSTR commandLine,
   return TRUE;
 }
 
-BOOL WINAPI EdgeLog::CloseHandle(HANDLE handle) {
-  EdgeLog& log = Get();
-  std::lock_guard<std::mutex> guard(log.mutex_);
-  log.closed_.push_back(handle);
+BOOL EdgeRecorder::CloseHandle(void* self, HANDLE handle) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
+  std::lock_guard<std::mutex> guard(recorder.mutex_);
+  recorder.closed_.push_back(handle);
   return TRUE;
 }
 
-HRESULT WINAPI EdgeLog::ShellNotifyIconGetRect(const NOTIFYICONIDENTIFIER* identifier, RECT* rect) {
-  EdgeLog& log = Get();
-  std::lock_guard<std::mutex> guard(log.mutex_);
-  log.placements_.push_back(PlacementCall{identifier->cbSize, identifier->hWnd, identifier->uID});
-  *rect = IconRect();
+HRESULT EdgeRecorder::ShellNotifyIconGetRect(void* self, const NOTIFYICONIDENTIFIER* icon,
+                                             RECT* rect) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
+  std::lock_guard<std::mutex> guard(recorder.mutex_);
+  recorder.placements_.push_back(PlacementCall{icon->hWnd, icon->uID});
+  *rect = RECT{1200, 776, 1224, 800};
   return S_OK;
 }
 
-BOOL WINAPI EdgeLog::PostFrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  EdgeLog& log = Get();
+BOOL EdgeRecorder::PostMessage(void* self, HWND window, UINT message, WPARAM wParam,
+                               LPARAM lParam) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
   {
-    std::lock_guard<std::mutex> guard(log.mutex_);
-    if (log.refusePosts_ > 0) {
-      --log.refusePosts_;
+    std::lock_guard<std::mutex> guard(recorder.mutex_);
+    if (recorder.refusePosts_ > 0) {
+      --recorder.refusePosts_;
       ::SetLastError(ERROR_NOT_ENOUGH_QUOTA);
       return FALSE;
     }
   }
-  return ::PostMessageA(window, message, wParam, lParam);
+  return recorder.realPump_.postMessage(nullptr, window, message, wParam, lParam);
 }
 
-BOOL WINAPI EdgeLog::DrainClock(LARGE_INTEGER* counter) {
-  EdgeLog& log = Get();
-  {
-    std::lock_guard<std::mutex> guard(log.mutex_);
-    if (log.endEverySlice_) {
-      // A leap of hours at every reading, from wherever the real counter stood.
-      if (log.leapingClock_ == 0) {
-        ::QueryPerformanceCounter(counter);
-        log.leapingClock_ = counter->QuadPart;
-      }
-      log.leapingClock_ += LONGLONG{1} << 36;
-      counter->QuadPart = log.leapingClock_;
-      return TRUE;
-    }
-  }
-  return ::QueryPerformanceCounter(counter);
+LONGLONG EdgeRecorder::NowMicroseconds(void* self) {
+  auto& recorder = *static_cast<EdgeRecorder*>(self);
+  std::lock_guard<std::mutex> guard(recorder.mutex_);
+  const LONGLONG now = recorder.realPump_.nowMicroseconds(nullptr);
+  if (!recorder.endEverySlice_) return now;
+  // A leap of hours at every reading, from wherever the real clock stood.
+  recorder.leapingClock_ = std::max(recorder.leapingClock_, now) + 3600LL * 1000000;
+  return recorder.leapingClock_;
 }
 
 // ----------------------------------------------------------------- UiSteps
@@ -341,7 +348,6 @@ LRESULT CALLBACK UiSteps::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
 // ----------------------------------------------------------------- FrameHarness
 
 FrameHarness::FrameHarness() {
-  EdgeLog::Get().Reset();
   // As start-up does: the module knows this thread's loop, where the comments window adds
   // its filter.
   g_appModule.Initialize(::GetModuleHandleA(nullptr));
@@ -360,7 +366,7 @@ FrameHarness::~FrameHarness() {
 }
 
 bool FrameHarness::Create() {
-  frame = std::make_unique<CMainFrame>(EdgeLog::Get().Edges(service.Edge()));
+  frame = std::make_unique<CMainFrame>(edges.Edges(service.Edge()));
   if (!frame->CreateEx()) return false;
   frame->ShowWindow(SW_HIDE);
   created_ = true;
@@ -368,8 +374,15 @@ bool FrameHarness::Create() {
 }
 
 bool FrameHarness::Settle(DWORD timeoutMs) {
-  const bool drained =
-      wintest::PumpUntil([&] { return !frame || frame->PendingServiceEvents() == 0; }, timeoutMs);
+  // A raise has posted its wake-up by the time it returns, and a drain that yields posts the
+  // next before it returns: no wake-up in the queue means nothing raised so far is left.
+  const bool drained = wintest::PumpUntil(
+      [&] {
+        MSG msg;
+        return !frame || !::IsWindow(Window()) ||
+               !::PeekMessageA(&msg, Window(), WM_SERVICE_EVENTS, WM_SERVICE_EVENTS, PM_NOREMOVE);
+      },
+      timeoutMs);
   wintest::PumpIdle(50);
   return drained;
 }
@@ -399,13 +412,38 @@ int FrameHarness::RunLoop(DWORD timeoutMs) {
   return timedOut ? -1 : code;
 }
 
-bool FrameHarness::ControlShown(int id) {
-  HWND control = ::GetDlgItem(Comments(), id);
+bool FrameHarness::ControlShown(int id) const {
+  HWND control = Control(id);
   return control && (::GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+std::string FrameHarness::Look() const {
+  HDC screen = ::GetDC(nullptr);
+  const comments::BitmapSet* set = comments::BitmapSetForDpi(::GetDeviceCaps(screen, LOGPIXELSX));
+  ::ReleaseDC(nullptr, screen);
+  if (!set) return "no bitmap set for this DPI";
+  const auto image = [&](int id, UINT message) {
+    HWND control = id ? Control(id) : ::GetWindow(Comments(), GW_CHILD);  // the title has no id
+    return reinterpret_cast<HBITMAP>(::SendMessageA(control, message, IMAGE_BITMAP, 0));
+  };
+  const auto flag = [&](const std::string& name, int id) {
+    return " " + name + (ControlShown(id) ? "+" : "-");
+  };
+  return FaceName(image(0, STM_GETIMAGE), {{"idle", set->titleIdle},
+                                          {"recording", set->titleRecording},
+                                          {"paused", set->titlePaused}}) +
+         flag(FaceName(image(IDC_START_SUBMIT, BM_GETIMAGE),
+                       {{"start", set->start}, {"submit", set->submit}, {"submitted", set->submitted}}),
+              IDC_START_SUBMIT) +
+         flag(FaceName(image(IDC_PAUSE_RESUME, BM_GETIMAGE),
+                       {{"pause", set->pause}, {"resume", set->resume}}),
+              IDC_PAUSE_RESUME) +
+         flag("stop", IDC_STOP) + flag("what", IDC_WHAT_IS_THIS) + flag("comment", IDC_COMMENT) +
+         flag("uploading", IDC_UPLOADING) + flag("uploaded", IDC_UPLOADED);
+}
+
 LRESULT FrameHarness::TrayCallback(UINT code, UINT id) {
-  return ::SendMessageA(Window(), frame->m_uTrayMessage, id, MAKELPARAM(code, 0));
+  return ::SendMessageA(Window(), ::RegisterWindowMessageA("WM_TRAYICON"), id, MAKELPARAM(code, 0));
 }
 
 LRESULT FrameHarness::Command(UINT id) { return ::SendMessageA(Window(), WM_COMMAND, id, 0); }

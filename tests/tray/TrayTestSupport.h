@@ -1,7 +1,7 @@
 #pragma once
 // The tray's Windows tests drive the real frame, the real comments window and the real Wine
-// notification area in-process; the seams below only watch (and, where a test says so, refuse
-// or replace) what crosses the system edge.
+// notification area in-process. A recorder of the test's own sits at the frame's system edges:
+// it sees what crosses them and, where a test says so, refuses or replaces it.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "tools/FakeRecorderService.h"
 #include "app/MessageLoop.h"
+#include "tools/FakeRecorderService.h"
 #include "tray/FrameEdges.h"
 #include "tray/MainFrame.h"
 
 namespace traytest {
+
+using Lines = std::vector<std::string>;
 
 // One Shell_NotifyIconA call as the shell was told it.
 struct ShellCall {
@@ -25,7 +27,7 @@ struct ShellCall {
   HWND window = nullptr;
   UINT id = 0;
   UINT callbackMessage = 0;
-  int iconId = 0;  // resource id of the icon, 0 if none of ours
+  int iconId = 0;  // resource id of the icon, 0 if none, -1 if not ours
   std::string tip, info, title;
   UINT timeout = 0;
   DWORD infoFlags = 0;
@@ -37,21 +39,19 @@ struct ShellCall {
 // "balloon 'Calyra' 'text'", "delete".
 std::string Describe(const ShellCall& call);
 
-// The resource id of one of our icons as the tray loads it, or 0.
-int IconIdOf(HICON icon);
-
-// Everything the seams saw. The seams are plain function pointers, so the log is one object.
-class EdgeLog {
+// What crosses the frame's edges. Its address is the context of every edge it hands out, so it
+// must outlive the frame it was given to. Calls may come from any thread.
+class EdgeRecorder {
  public:
-  static EdgeLog& Get();
-  void Reset();
+  // The edges of a frame whose every system call goes through this recorder.
+  FrameEdges Edges(const vesk::ServiceEdge& service);
 
   std::vector<ShellCall> ShellCalls() const;
-  std::vector<std::string> Described() const;
+  std::size_t ShellCallCount() const { return ShellCalls().size(); }
+  Lines Described() const;
+  Lines DescribedSince(std::size_t from) const;
   // The next `count` NIM_ADD calls fail without reaching the shell.
   void RefuseAdds(int count);
-  // When false, nothing reaches the real notification area (the benchmark's own figure).
-  void PassToShell(bool pass);
 
   struct MenuCall {
     int x = 0, y = 0;
@@ -59,13 +59,12 @@ class EdgeLog {
     HWND owner = nullptr;
   };
   std::vector<MenuCall> MenuCalls() const;
-  // Replaces the real menu (false): the call is only recorded.
-  void ShowRealMenu(bool real);
-  void PlaceCursor(bool place, POINT at = POINT{0, 0});
+  // From now on the tray menu is only recorded, never shown, and opens at `cursor`.
+  void FakeMenuAt(POINT cursor);
 
   struct ProcessCall {
     std::string commandLine;
-    bool applicationNull = false;
+    bool onlyCommandLine = false;  // no application, attributes, environment or directory
     DWORD startupSize = 0;
     bool startupRestZero = false;
     BOOL inheritHandles = TRUE;
@@ -74,50 +73,42 @@ class EdgeLog {
   std::vector<ProcessCall> ProcessCalls() const;
   std::vector<HANDLE> ClosedHandles() const;
   void FailProcessStart(bool fail);
+  // Handles the fake process start hands out.
+  static HANDLE FakeProcessHandle() { return reinterpret_cast<HANDLE>(0x4ec0); }
+  static HANDLE FakeThreadHandle() { return reinterpret_cast<HANDLE>(0x4ec4); }
 
+  // The icons whose rectangle the placement asked for (Wine's shell cannot say; the recorder
+  // answers a rectangle at the bottom right).
   struct PlacementCall {
-    DWORD cbSize = 0;
     HWND owner = nullptr;
     UINT id = 0;
   };
   std::vector<PlacementCall> PlacementCalls() const;
 
-  // The next `count` posts of the frame's event path (its wake-ups, the close of a shutdown
-  // request) fail, as they do when the message queue is full.
+  // The next `count` posts of the event pump (its wake-ups, the close of a shutdown request)
+  // fail, as they do when the message queue is full.
   void RefusePosts(int count);
   // Every clock reading of the event drain finds its time slice over, so each drain yields as
   // soon as it first looks at the clock.
   void EndEverySlice(bool end);
 
-  // The edges of a frame whose every call goes through this log.
-  FrameEdges Edges(const vesk::ServiceEdge& service) const;
-
-  static BOOL WINAPI ShellNotifyIcon(DWORD message, PNOTIFYICONDATAA data);
-  static BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
-                                    const RECT* rect);
-  static BOOL WINAPI GetCursorPos(LPPOINT point);
-  static BOOL WINAPI CreateProcess(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
-                                   BOOL, DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA,
-                                   LPPROCESS_INFORMATION);
-  static BOOL WINAPI CloseHandle(HANDLE handle);
-  static HRESULT WINAPI ShellNotifyIconGetRect(const NOTIFYICONIDENTIFIER* identifier, RECT* rect);
-  static BOOL WINAPI PostFrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static BOOL WINAPI DrainClock(LARGE_INTEGER* counter);
-
-  // Handles the fake process start hands out.
-  static HANDLE FakeProcessHandle() { return reinterpret_cast<HANDLE>(0x4ec0); }
-  static HANDLE FakeThreadHandle() { return reinterpret_cast<HANDLE>(0x4ec4); }
-  // Where the fake placement says the icon is.
-  static RECT IconRect() { return RECT{1200, 776, 1224, 800}; }
-
  private:
+  static BOOL ShellNotifyIcon(void* self, DWORD message, PNOTIFYICONDATAA data);
+  static BOOL TrackPopupMenu(void* self, HMENU menu, UINT flags, int x, int y, HWND owner);
+  static BOOL GetCursorPos(void* self, POINT* point);
+  static BOOL CreateProcess(void* self, LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES,
+                            LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA,
+                            LPPROCESS_INFORMATION);
+  static BOOL CloseHandle(void* self, HANDLE handle);
+  static HRESULT ShellNotifyIconGetRect(void* self, const NOTIFYICONIDENTIFIER* icon, RECT* rect);
+  static BOOL PostMessage(void* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LONGLONG NowMicroseconds(void* self);
+
   mutable std::mutex mutex_;
   std::vector<ShellCall> shell_;
   int refuseAdds_ = 0;
-  bool passToShell_ = true;
   std::vector<MenuCall> menus_;
-  bool realMenu_ = true;
-  bool placeCursor_ = false;
+  bool fakeMenu_ = false;
   POINT cursor_{0, 0};
   std::vector<ProcessCall> processes_;
   std::vector<HANDLE> closed_;
@@ -126,6 +117,7 @@ class EdgeLog {
   int refusePosts_ = 0;
   bool endEverySlice_ = false;
   LONGLONG leapingClock_ = 0;
+  EventPumpEdge realPump_;
 };
 
 // Runs `step` on the user-interface thread every `periodMs` (from a timer of a window of its
@@ -135,7 +127,6 @@ class UiSteps {
  public:
   UiSteps(std::function<bool()> step, UINT periodMs = 30);
   ~UiSteps();
-  bool Finished() const { return finished_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
@@ -144,28 +135,36 @@ class UiSteps {
   bool finished_ = false;
 };
 
-// A real frame on this thread with the fake service and the logged edges.
+// A real frame on this thread with the fake service and the recorded edges.
 class FrameHarness {
  public:
   FrameHarness();
   ~FrameHarness();
 
+  EdgeRecorder edges;  // outlives the frame, whose end deletes the icon through it
   sivrel_test::FakeRecorderService service;
   std::unique_ptr<CMainFrame> frame;
   CMessageLoop loop;
 
   // Constructs and creates the frame, as start-up does, and lets it settle.
   bool Create();
-  // Pumps until every service event raised so far has taken effect.
+  // Pumps until the event pump has no wake-up waiting (what the service raised before has taken
+  // effect, unless a post was refused), then until the queue is idle.
   bool Settle(DWORD timeoutMs = 5000);
   // Runs the frame's message loop as start-up does; the loop's exit code, or -1 if it did not
   // end within `timeoutMs` (a watchdog then ends it).
   int RunLoop(DWORD timeoutMs);
 
   HWND Window() const { return frame ? frame->m_hWnd : nullptr; }
-  HWND Comments() { return frame->CommentsDialog().m_hWnd; }
+  HWND Comments() const { return frame->CommentsWindow(); }
+  HWND Control(int id) const { return ::GetDlgItem(Comments(), id); }
   // The comments window's control has WS_VISIBLE (while the window itself may be hidden).
-  bool ControlShown(int id);
+  bool ControlShown(int id) const;
+  // The comments window as drawn: the title's picture, the faces of the two changing buttons and
+  // which controls show, e.g. "recording submit+ pause+ stop+ what- comment+ uploading-
+  // uploaded-" (the form of the model's own tests).
+  std::string Look() const;
+
   LRESULT TrayCallback(UINT code, UINT id = IDR_TRAYMENU);
   LRESULT Command(UINT id);
 
