@@ -69,7 +69,7 @@ class Storm {
   std::vector<std::thread> threads_;
 };
 
-TEST(TrayConcurrency, AStormDuringCommandsAndRestartsLosesAndReordersNothing) {
+TEST(TrayConcurrency, AStormDuringCommandsAndRestartsKeepsEachThreadsOrderToTheEnd) {
   FrameHarness h;
   ASSERT_TRUE(h.Create());
   {
