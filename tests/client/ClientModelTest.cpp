@@ -492,6 +492,13 @@ TEST(ClientModel, CommentsOnlyAndProfileChangesWhileRecordingAndReady) {
                                     "look recording submit+ pause- stop- what- comment+ uploading- uploaded- => submit/pause"}},
       {Profile(true, true, true), {"tray add 208 'Not Connected'", "status 207 'Recording'", kRecording}},
   });
+  // A profile that allows comments gives the next recording the box.
+  Play(MakeProfile(true, false, true), {
+      {Connection(1), {"status 254 'Connected - Not Authorized'"}},
+      {Connection(3), {"status 210 'Connected'"}},
+      {Profile(true, true, true), {"tray add 208 'Not Connected'", "status 210 'Connected'"}},
+      {Recording(1), {"status 207 'Recording'", kRecording, "cancel submit-mark"}},
+  });
 }
 
 // ------------------------------------------------------------------------- profile and icon
