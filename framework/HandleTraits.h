@@ -18,6 +18,12 @@ struct MemoryDcTraits {
   static void close(pointer h) noexcept { ::DeleteDC(h); }
 };
 
+struct IconTraits {
+  using pointer = HICON;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer h) noexcept { ::DestroyIcon(h); }
+};
+
 struct KernelHandleTraits {
   using pointer = HANDLE;
   static pointer invalid() noexcept { return nullptr; }
@@ -35,5 +41,6 @@ using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using RegionHandle = UniqueHandle<GdiObjectTraits<HRGN>>;
 using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using MemoryDcHandle = UniqueHandle<MemoryDcTraits>;
+using IconHandle = UniqueHandle<IconTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using PictureHandle = UniqueHandle<ComTraits<IPicture>>;

@@ -5,14 +5,7 @@
 // load after the large one would get the large image scaled down by whoever draws it.
 #include <windows.h>
 
-#include "framework/Handle.h"
-
-struct IconTraits {
-  using pointer = HICON;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DestroyIcon(h); }
-};
-using IconHandle = UniqueHandle<IconTraits>;
+#include "framework/HandleTraits.h"
 
 class WindowIcons {
  public:

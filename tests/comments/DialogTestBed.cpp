@@ -296,11 +296,7 @@ HBITMAP Picture(HWND picture) {
 
 std::string Text(HWND window) { return wintest::WindowText(window); }
 
-SIZE BitmapSize(HBITMAP bitmap) {
-  BITMAP bm{};
-  if (!bitmap || ::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm) return SIZE{0, 0};
-  return SIZE{bm.bmWidth, bm.bmHeight};
-}
+SIZE BitmapSize(HBITMAP bitmap) { return wintest::BitmapSize(bitmap); }
 
 int DisplayDpi() {
   HDC screen = ::GetDC(nullptr);
@@ -309,36 +305,12 @@ int DisplayDpi() {
   return dpi;
 }
 
-namespace {
-
-// Every pixel of `bitmap` as 32-bit top-down rows; empty when it cannot be read.
-std::vector<DWORD> PixelsOf(HBITMAP bitmap) {
-  const SIZE size = BitmapSize(bitmap);
-  if (size.cx <= 0 || size.cy <= 0) return {};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size.cx;
-  info.bmiHeader.biHeight = -size.cy;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  std::vector<DWORD> pixels(static_cast<std::size_t>(size.cx) * static_cast<std::size_t>(size.cy));
-  HDC screen = ::GetDC(nullptr);
-  const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info,
-                               DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, screen);
-  if (rows != size.cy) return {};
-  return pixels;
-}
-
-}  // namespace
-
 bool ShowsResource(HBITMAP bitmap, int resourceId) {
   HBITMAP resource = static_cast<HBITMAP>(::LoadImageA(
       ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
   const SIZE want = BitmapSize(resource), got = BitmapSize(bitmap);
   const bool same = resource && want.cx == got.cx && want.cy == got.cy &&
-                    !PixelsOf(bitmap).empty() && PixelsOf(bitmap) == PixelsOf(resource);
+                    wintest::SameBitmap(bitmap, resource);
   if (resource) ::DeleteObject(resource);
   return same;
 }

@@ -196,4 +196,36 @@ int ShellIconsAdded() {
   return icons;
 }
 
+SIZE BitmapSize(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (!bitmap || ::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm) return SIZE{0, 0};
+  return SIZE{bm.bmWidth, bm.bmHeight};
+}
+
+std::vector<DWORD> BitmapPixels(HBITMAP bitmap) {
+  const SIZE size = BitmapSize(bitmap);
+  if (size.cx <= 0 || size.cy <= 0) return {};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<DWORD> pixels(static_cast<std::size_t>(size.cx) * static_cast<std::size_t>(size.cy));
+  HDC screen = ::GetDC(nullptr);
+  const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info,
+                               DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, screen);
+  if (rows != size.cy) return {};
+  return pixels;
+}
+
+bool SameBitmap(HBITMAP a, HBITMAP b) {
+  const SIZE sa = BitmapSize(a), sb = BitmapSize(b);
+  if (sa.cx != sb.cx || sa.cy != sb.cy) return false;
+  const std::vector<DWORD> pa = BitmapPixels(a);
+  return !pa.empty() && pa == BitmapPixels(b);
+}
+
 }  // namespace wintest

@@ -72,4 +72,11 @@ bool ShellHoldsIcon(HWND owner, UINT id);
 // toolbar; none of that is documented, and the counts differ.
 int ShellIconsAdded();
 
+// A bitmap's size, and every pixel as 32-bit top-down rows (empty when it cannot be read).
+SIZE BitmapSize(HBITMAP bitmap);
+std::vector<DWORD> BitmapPixels(HBITMAP bitmap);
+// The same size and the same pixels: told apart by what they show, not by their handles (a
+// control may show a copy of the bitmap it was given).
+bool SameBitmap(HBITMAP a, HBITMAP b);
+
 }  // namespace wintest

@@ -49,29 +49,6 @@ int IconIdOf(HICON icon) {
   return -1;
 }
 
-// Pictures of the comments window are told apart by their pixels: a static control may show a
-// copy of the bitmap it was given.
-std::vector<DWORD> PixelsOf(HBITMAP bitmap) {
-  BITMAP bm{};
-  if (!bitmap || ::GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm) return {};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = bm.bmWidth;
-  info.bmiHeader.biHeight = -bm.bmHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  std::vector<DWORD> pixels(static_cast<std::size_t>(bm.bmWidth) * bm.bmHeight + 2);
-  HDC screen = ::GetDC(nullptr);
-  const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(),
-                               &info, DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, screen);
-  if (rows != bm.bmHeight) return {};
-  pixels[pixels.size() - 2] = static_cast<DWORD>(bm.bmWidth);
-  pixels.back() = static_cast<DWORD>(bm.bmHeight);
-  return pixels;
-}
-
 struct Face {
   const char* name;
   int resourceId;
@@ -79,12 +56,11 @@ struct Face {
 
 // The name of the face among `faces` that `shown` has the pixels of, or "?".
 std::string FaceName(HBITMAP shown, std::initializer_list<Face> faces) {
-  const std::vector<DWORD> pixels = PixelsOf(shown);
   for (const Face& face : faces) {
     HBITMAP resource = static_cast<HBITMAP>(
         ::LoadImageA(g_appModule.GetResourceInstance(), MAKEINTRESOURCEA(face.resourceId),
                      IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    const bool same = !pixels.empty() && PixelsOf(resource) == pixels;
+    const bool same = wintest::SameBitmap(shown, resource);
     ::DeleteObject(resource);
     if (same) return face.name;
   }
