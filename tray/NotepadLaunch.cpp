@@ -19,6 +19,16 @@ BOOL RealCreateProcess(void*, LPCSTR application, LPSTR commandLine,
 
 BOOL RealCloseHandle(void*, HANDLE handle) { return ::CloseHandle(handle); }
 
+// Notepad by its full path in the system folder: a command line's first word alone is looked for
+// in the program's folder and the current folder before the system's, where another
+// notepad.exe could be waiting. Empty when the system folder cannot be had.
+std::string SystemNotepad() {
+  char folder[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryA(folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return std::string();
+  return std::string(folder, length) + "\\notepad.exe";
+}
+
 }  // namespace
 
 ProcessEdge::ProcessEdge() : createProcess(&RealCreateProcess), closeHandle(&RealCloseHandle) {}
@@ -33,8 +43,11 @@ void OpenInNotepad(const std::string& path, const ProcessEdge& edge) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(STARTUPINFOA);
   PROCESS_INFORMATION process{};
-  if (!edge.createProcess(edge.context, nullptr, writable.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, nullptr, &startup, &process)) {
+  // The command line keeps its text: it is what Notepad reads its file from.
+  const std::string application = SystemNotepad();
+  if (application.empty() ||
+      !edge.createProcess(edge.context, application.c_str(), writable.data(), nullptr, nullptr,
+                          FALSE, 0, nullptr, nullptr, &startup, &process)) {
     const std::string line = LaunchFailureLine(commandLine);
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);

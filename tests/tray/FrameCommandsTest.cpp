@@ -485,6 +485,10 @@ TEST(TrayCommands, CtrlOOpensTheServicesTextFileInNotepad) {
   auto starts = h.edges.ProcessCalls();
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0].commandLine, "notepad.exe ") << "an empty path leaves the program alone";
+  // The program by its full path in the system folder, never looked for by the first word.
+  char system[MAX_PATH] = "";
+  ::GetSystemDirectoryA(system, sizeof system);
+  EXPECT_EQ(starts[0].application, std::string(system) + "\\notepad.exe");
   EXPECT_TRUE(starts[0].onlyCommandLine);
   // Mended: the record's size is this build's (104 on x64), everything else zero.
   EXPECT_EQ(starts[0].startupSize, sizeof(STARTUPINFOA));

@@ -224,9 +224,9 @@ BOOL EdgeRecorder::CreateProcess(void* self, LPCSTR application, LPSTR commandLi
   auto& recorder = *static_cast<EdgeRecorder*>(self);
   ProcessCall call;
   call.commandLine = commandLine ? commandLine : "<null>";
-  call.onlyCommandLine = application == nullptr && processAttributes == nullptr &&
-                         threadAttributes == nullptr && environment == nullptr &&
-                         currentDirectory == nullptr;
+  call.application = application ? application : "<null>";
+  call.onlyCommandLine = processAttributes == nullptr && threadAttributes == nullptr &&
+                         environment == nullptr && currentDirectory == nullptr;
   call.startupSize = startup->cb;
   STARTUPINFOA zero{};
   zero.cb = startup->cb;

@@ -64,7 +64,8 @@ class EdgeRecorder {
 
   struct ProcessCall {
     std::string commandLine;
-    bool onlyCommandLine = false;  // no application, attributes, environment or directory
+    std::string application;       // "<null>" when none was given
+    bool onlyCommandLine = false;  // no attributes, environment or directory
     DWORD startupSize = 0;
     bool startupRestZero = false;
     BOOL inheritHandles = TRUE;
