@@ -30,6 +30,9 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko install prompts: the client needs neither.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH=win64
+# Wine names Unix files in the locale's character set: without a UTF-8 locale (a fresh root has
+# none set) a Windows file name outside ASCII cannot be made. C.UTF-8 is always there.
+if [ -z "${LC_ALL:-}" ] && [ -z "${LANG:-}" ]; then export LANG=C.UTF-8; fi
 
 xvfb_pid=""
 desktop_pid=""
