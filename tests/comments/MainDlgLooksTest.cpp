@@ -70,26 +70,16 @@ TEST(CommentsWindow, ALookRenderedWhileHiddenShowsWhenOpened) {
 std::vector<DWORD> ScreenPixels(HWND control) {
   RECT rc{};
   ::GetClientRect(control, &rc);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = rc.right;
-  info.bmiHeader.biHeight = -rc.bottom;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = ::CreateCompatibleDC(nullptr);
-  HGDIOBJ old = ::SelectObject(memory, dib);
   HDC dc = ::GetDC(control);
+  HBITMAP copy = ::CreateCompatibleBitmap(dc, rc.right, rc.bottom);
+  HDC memory = ::CreateCompatibleDC(dc);
+  HGDIOBJ old = ::SelectObject(memory, copy);
   ::BitBlt(memory, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
-  ::ReleaseDC(control, dc);
-  ::GdiFlush();
-  const auto* first = static_cast<const DWORD*>(bits);
-  std::vector<DWORD> pixels(first, first + static_cast<std::size_t>(rc.right) * rc.bottom);
   ::SelectObject(memory, old);
   ::DeleteDC(memory);
-  ::DeleteObject(dib);
+  ::ReleaseDC(control, dc);
+  std::vector<DWORD> pixels = wintest::BitmapPixels(copy);
+  ::DeleteObject(copy);
   return pixels;
 }
 
